@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Every test suite: native (GoogleTest), Windows programs under Wine, site in Chromium.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash build/deps.sh
+cmake --preset native
+cmake --build --preset native
+cmake --preset windows
+cmake --build --preset windows
+
+ctest --preset native
+ctest --preset windows
+mapfile -t suites < <(find tests/browser -name '*.test.mjs' | sort)
+node --test --test-concurrency=1 "${suites[@]}"
