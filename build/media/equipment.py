@@ -5,7 +5,7 @@ import math
 import numpy as np
 
 from palette import BLUE, RED
-from scene import Sprite, Stroke, box, cylinder, floor_box, lathe, place
+from scene import Sprite, Stroke, beam, box, cylinder, floor_box, lathe, place
 
 STEEL = (40, 41, 46)
 BLACK = (19, 19, 21)
@@ -168,31 +168,46 @@ def selector_machine(kind="press", frame=BLACK, pad=PAD, accent=RED, shroud=BLUE
 
 
 def plate_loaded_press(frame=STEEL, accent=RED, pad=PAD):
-    """A plate-loaded machine: big A-frame, converging arms with plate horns loaded on both sides."""
-    p = [floor_box(0, 0, 1.2, 0.06, 1.5, frame)]
-    for sx in (-1, 1):
-        p.append(box((sx * 0.55, 0.8, 0.3), (0.08, 1.7, 0.08), frame, tilt=12))
-        p.append(box((sx * 0.45, 1.25, -0.25), (0.07, 0.07, 1.2), accent, tilt=-18, shine=0.3))
-        p += plate(sx * 0.62, 1.05, -0.55, 0.225, 0.055, BUMPER["black"])
-        p += plate(sx * 0.69, 1.05, -0.55, 0.2, 0.045, BUMPER["blue"])
-    p.append(box((0, 1.55, 0.5), (1.2, 0.08, 0.08), frame))
-    p.append(box((0, 0.5, 0.25), (0.42, 0.09, 0.42), pad))
-    p.append(box((0, 0.95, 0.48), (0.42, 0.7, 0.09), pad, tilt=-10))
+    """A plate-loaded chest press seen side-on: seat and back pad, a frame rising behind them, two arms
+    swinging down to the handles with a loaded plate horn each."""
+    p = []
+    for sx in (-0.35, 0.35):
+        p.append(beam((sx, 0.04, -0.9), (sx, 0.04, 0.7), frame, 0.08))
+        p.append(beam((sx, 0.04, 0.55), (sx, 1.95, 0.45), frame, 0.08))
+        p.append(beam((sx, 1.95, 0.45), (sx, 2.0, -0.15), frame, 0.08))
+        pivot, hand = (sx * 1.1, 1.95, -0.15), (sx * 1.05, 1.15, -0.75)
+        p.append(beam(pivot, hand, accent, 0.07, shine=0.3))
+        horn = (sx * 1.1 + (0.12 if sx > 0 else -0.12), 1.45, -0.5)
+        p.append(cylinder(horn, "x", 0.025, 0.3, CHROME, segments=8, shine=0.8))
+        p += plate(horn[0] + (0.06 if sx > 0 else -0.06), 1.45, -0.5, 0.225, 0.055, BUMPER["black"])
+        p += plate(horn[0] + (0.12 if sx > 0 else -0.12), 1.45, -0.5, 0.2, 0.045, BUMPER["red"])
+        p.append(cylinder((hand[0], 1.05, hand[2]), "y", 0.022, 0.26, (35, 35, 38), segments=10))
+    p.append(beam((-0.4, 0.04, 0.0), (0.4, 0.04, 0.0), frame, 0.08))
+    p.append(beam((0, 0.04, -0.05), (0, 0.45, -0.05), frame, 0.08))
+    p.append(box((0, 0.5, -0.1), (0.45, 0.1, 0.45), pad))
+    p.append(box((0, 0.98, 0.24), (0.42, 0.8, 0.1), pad, tilt=-10))
     return p
 
 
 def leg_press(frame=STEEL, accent=RED, pad=PAD):
-    """A 45 degree leg press: inclined rails, sled with foot plate, plates on the horns, low seat."""
-    p = [floor_box(0, 0, 1.0, 0.08, 2.2, frame)]
-    for sx in (-0.35, 0.35):
-        p.append(box((sx, 0.75, 0.45), (0.08, 0.08, 1.9), frame, tilt=-40))
-    p.append(box((0, 1.05, 0.55), (0.8, 0.1, 0.45), accent, tilt=-40, shine=0.3))
-    p.append(box((0, 1.28, 0.35), (0.75, 0.7, 0.04), (70, 72, 78), tilt=-40))
+    """A 45 degree leg press: low seat at the front, rails rising to the back, the sled with its foot
+    plate and loaded horns."""
+    p = [floor_box(0, 0.2, 0.9, 0.08, 2.5, frame)]
+    for sx in (-0.32, 0.32):
+        p.append(beam((sx, 0.3, -0.2), (sx, 1.75, 1.25), frame, 0.08))
+        p.append(beam((sx, 0.08, 1.3), (sx, 1.75, 1.3), frame, 0.08))
+    sled = np.array([0.0, 0.95, 0.45])
+    p.append(beam(sled + (-0.38, 0, 0), sled + (0.38, 0, 0), accent, 0.14, shine=0.3))
+    p.append(box((0, 0.95, 0.25), (0.72, 0.62, 0.05), (70, 72, 78), tilt=45))
     for sx in (-1, 1):
-        p += plate(sx * 0.5, 1.15, 0.75, 0.225, 0.06, BUMPER["red"])
-        p += plate(sx * 0.57, 1.15, 0.75, 0.2, 0.05, BUMPER["black"])
-    p.append(box((0, 0.4, -0.75), (0.5, 0.09, 0.5), pad, tilt=10))
-    p.append(box((0, 0.7, -1.02), (0.5, 0.6, 0.09), pad, tilt=30))
+        p.append(cylinder((sx * 0.52, 1.02, 0.5), "x", 0.025, 0.28, CHROME, segments=8, shine=0.8))
+        p += plate(sx * 0.5, 1.02, 0.5, 0.225, 0.06, BUMPER["red"])
+        p += plate(sx * 0.57, 1.02, 0.5, 0.2, 0.05, BUMPER["black"])
+    p.append(box((0, 0.42, -0.75), (0.5, 0.09, 0.5), pad, tilt=-8))
+    p.append(box((0, 0.72, -1.05), (0.5, 0.6, 0.09), pad, tilt=-30))
+    p.append(beam((0, 0.08, -0.75), (0, 0.38, -0.75), frame, 0.07))
+    for sx in (-0.32, 0.32):
+        p.append(beam((sx, 0.45, -0.7), (sx, 0.45, -0.35), (35, 35, 38), 0.04))
     return p
 
 

@@ -4,7 +4,7 @@ import math
 from badge import badge
 from equipment import plant
 from materials import glass_front, paving, plaster, sky, zones
-from palette import BLUE, RED, WHITE
+from palette import BLUE, RED
 from scene import Decal, Lighting, Rect, Shell, Sprite, box, cylinder, place
 from interiors import shoot
 from signs import lettering, stripe_banner
@@ -73,21 +73,16 @@ def entrance(w, h, which, seed):
     p.append(box((0, fh + 0.15, zf - 0.1), (14.2, 0.3, 0.3), (200, 200, 198)))
     p.append(box((0, 2.92, zf - 0.7), (4.2, 0.14, 1.4), (235, 235, 235)))
     p.append(box((0, 3.72, zf - 0.12), (9.0, 0.9, 0.24), g["band"]))
-    sign = stripe_banner(g["name"], 2400, 240, ground=None)
+    sign = stripe_banner(g["name"] + " · " + g["town"], 2400, 240, ground=None)
     sign_h = 0.74
     p.append(Decal([(-3.7, 3.72 + sign_h / 2, zf - 0.25), (3.7, 3.72 + sign_h / 2, zf - 0.25),
                     (3.7, 3.72 - sign_h / 2, zf - 0.25), (-3.7, 3.72 - sign_h / 2, zf - 0.25)], sign))
-    # round badge sign on the corner, the town beneath
+    # the round badge between the first-floor windows
     b = badge(600)
-    p.append(Decal([(-6.6, 6.7, zf - 0.05), (-4.6, 6.7, zf - 0.05), (-4.6, 4.7, zf - 0.05), (-6.6, 4.7, zf - 0.05)],
-                   b))
-    p[-1].bias = -50
-    town = lettering([(g["town"], 0.3)], 1200, colour=g["band"], pad=0.02)
-    th = 2.6 * town.height / town.width
-    d = Decal([(-6.8, 4.1, zf - 0.02), (-4.8, 4.1, zf - 0.02), (-4.8, 4.1 - th * 2 / 2.6, zf - 0.02),
-               (-6.8, 4.1 - th * 2 / 2.6, zf - 0.02)], town)
-    d.bias = -50
-    p.append(d)
+    badge_decal = Decal([(-0.75, 6.35, zf - 0.05), (0.75, 6.35, zf - 0.05), (0.75, 4.85, zf - 0.05),
+                         (-0.75, 4.85, zf - 0.05)], b)
+    badge_decal.bias = -50
+    p.append(badge_decal)
     number = lettering([(g["number"], 0.5)], 300, colour=(40, 40, 44), pad=0.05)
     nd = Decal([(2.3, 3.2, zf - 0.02), (2.7, 3.2, zf - 0.02), (2.7, 2.8, zf - 0.02), (2.3, 2.8, zf - 0.02)],
                number)
@@ -106,7 +101,7 @@ def entrance(w, h, which, seed):
         p.append(box((-0.9 + 0.6 * k, 0.005, zf - 1.6), (0.45, 0.01, 0.8), g["accent"] if k % 2 else (40, 40, 44),
                      shadow=False))
     if h > w:
-        pos, yaw, pitch, fov = (-0.6, 1.6, 0.6), 6, 14, 84
+        pos, yaw, pitch, fov = (-0.4, 1.6, -3.0), 3, 10, 84
     else:
         pos, yaw, pitch, fov = (4.2, 1.6, -2.5), -16, 7, 70
     return shoot(w, h, shell, light, p, pos, yaw, pitch, fov, seed, vignette=0.25, bloom=0.2)

@@ -289,6 +289,25 @@ def box(centre, size, colour, yaw=0.0, tilt=0.0, roll=0.0, **kw):
     return Part([c[list(f)] for f in idx], colour, **kw)
 
 
+def beam(p0, p1, colour, width=0.07, depth=None, **kw):
+    """A square-section bar from p0 to p1, its sides kept vertical where the bar allows."""
+    a, b = np.asarray(p0, np.float64), np.asarray(p1, np.float64)
+    axis = b - a
+    length = np.linalg.norm(axis)
+    u = axis / length
+    side = np.cross(u, [0.0, 1.0, 0.0])
+    if np.linalg.norm(side) < 1e-6:
+        side = np.array([1.0, 0.0, 0.0])
+    side /= np.linalg.norm(side)
+    up = np.cross(side, u)
+    hw, hd = width / 2, (depth or width) / 2
+    corners = [a + s1 * hw * side + s2 * hd * up for s1 in (-1, 1) for s2 in (-1, 1)]
+    corners += [c + axis for c in corners]
+    c = np.array(corners)
+    idx = [(0, 1, 3, 2), (4, 6, 7, 5), (0, 4, 5, 1), (2, 3, 7, 6), (0, 2, 6, 4), (1, 5, 7, 3)]
+    return Part([c[list(f)] for f in idx], colour, **kw)
+
+
 def floor_box(x, z, w, h, d, colour, y=0.0, **kw):
     """A box standing on height y with its footprint centred at (x, z)."""
     return box((x, y + h / 2, z), (w, h, d), colour, **kw)
@@ -447,9 +466,11 @@ class Renderer:
             pc = _clip_near(cam.to_cam(face))
             if pc is None:
                 continue
-            draw.polygon([tuple(q) for q in cam.project_cam(pc)], fill=_rgb(col) + (255,))
+            edge = _rgb(col * 0.6) + (255,)
+            draw.polygon([tuple(q) for q in cam.project_cam(pc)], fill=_rgb(col) + (255,), outline=edge)
 
-    def _draw_sprite(self, img, sp, cam):
+    def _draw_sprite(self, img, sp, cam, k):
+        """Shades the sphere at the picture's own scale (it is smooth) and enlarges it k times onto img."""
         pc = cam.to_cam(sp.centre[None])[0]
         if pc[2] <= NEAR + sp.radius:
             return
@@ -484,8 +505,8 @@ class Renderer:
         col = col + spec[..., None]
         rgb = np.clip(tone(col) * 255, 0, 255).astype(np.uint8)
         alpha = (inside * 255).astype(np.uint8)
-        sprite = Image.fromarray(np.dstack([rgb, alpha]), "RGBA")
-        img.alpha_composite(sprite, (fx, fy)) if fx >= 0 and fy >= 0 else _paste_clipped(img, sprite, fx, fy)
+        sprite = Image.fromarray(np.dstack([rgb, alpha]), "RGBA").resize((size * k, size * k), Image.BILINEAR)
+        _paste_clipped(img, sprite, fx * k, fy * k)
 
     def _draw_stroke(self, draw, st, cam):
         pc = cam.to_cam(st.pts)
@@ -550,7 +571,7 @@ class Renderer:
         index = {id(p): k for k, p in enumerate(solids)}
         for p in sorted(self.parts, key=lambda q: -q.depth(big)):
             if isinstance(p, Sprite):
-                self._draw_sprite(layer, p, big)
+                self._draw_sprite(layer, p, cam, self.SS)
             elif isinstance(p, Stroke):
                 self._draw_stroke(draw, p, big)
             elif isinstance(p, Decal):
@@ -563,9 +584,14 @@ class Renderer:
     def _finish(self, img, glow):
         cam = self.cam
         bright = np.clip(img - 0.8, 0, None) * 2.0 + glow * 0.6
-        bi = Image.fromarray((np.clip(bright, 0, 1) * 255).astype(np.uint8), "RGB")
-        bloom = np.asarray(bi.filter(ImageFilter.GaussianBlur(cam.w / 90)), np.float32) / 255
-        bloom2 = np.asarray(bi.filter(ImageFilter.GaussianBlur(cam.w / 25)), np.float32) / 255
+        # glow is soft by nature: blur a quarter-size copy and enlarge it
+        bi = Image.fromarray((np.clip(bright, 0, 1) * 255).astype(np.uint8), "RGB").reduce(4)
+
+        def blurred(radius):
+            soft = bi.filter(ImageFilter.GaussianBlur(radius / 4)).resize((cam.w, cam.h), Image.BILINEAR)
+            return np.asarray(soft, np.float32) / 255
+
+        bloom, bloom2 = blurred(cam.w / 90), blurred(cam.w / 25)
         img = img + self.bloom * (0.6 * bloom + 0.5 * bloom2)
         y, x = np.mgrid[0:cam.h, 0:cam.w].astype(np.float32)
         r = np.hypot((x - cam.w / 2) / (cam.w / 2), (y - cam.h / 2) / (cam.h / 2)) / math.sqrt(2)

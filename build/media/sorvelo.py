@@ -3,7 +3,7 @@ from equipment import (bench, ball_shelf, battle_rope, cable_tower, dumbbell, du
                        mat, medicine_ball, plate_loaded_press, plate_stack, plate_tree, plyo_box, power_rack,
                        rolled_mat, selector_machine, step)
 from exteriors import entrance
-from interiors import BLUE, RED, gym_room, shoot, side_sign, wall_sign, wood_floor
+from interiors import BLUE, RED, gym_room, shoot, wall_sign, wood_floor
 from scene import box, place
 
 KB_COLOURS = ((30, 30, 33), RED, BLUE, (30, 30, 33), (110, 112, 118), RED, BLUE, (30, 30, 33))
@@ -25,7 +25,7 @@ def sala_pesi(w, h):
     p += place(selector_machine("pulldown"), 3.6, 13.0, 60)
     p += place(plate_tree(), -0.4, 11.2, 30)
     p += place(bench(), 1.6, 3.4, 80)
-    p += dumbbell(1.2, 0.1, 3.0, 0.5, axis="z") + dumbbell(2.0, 0.1, 3.1, 0.5, axis="z")
+    p += dumbbell(0.9, 0.1, 2.9, 0.5, yaw=15) + dumbbell(2.4, 0.1, 3.0, 0.5, yaw=-20)
     p.append(wall_sign([("PALESTRA TARVELA", 0.14), ("SORVELO", 0.07)], -3.2, 3.2, 3.2, 16.99))
     return shoot(w, h, shell, light, p, (0.6, 1.55, -0.5), 4, -4, 64, 11)
 
@@ -37,11 +37,11 @@ def macchinari(w, h):
     p += place(plate_loaded_press(), -2.3, 3.6, -90)
     p += place(leg_press(), -2.0, 6.6, -90)
     p += place(plate_loaded_press(accent=BLUE), -2.3, 9.6, -90)
-    p += place(plate_tree(), -0.6, 5.1, 0)
-    p += place(leg_press(accent=BLUE), 2.3, 8.5, 90)
-    p += place(plate_stack(("black", "red", "blue", "black")), 0.6, 3.0)
+    p += place(plate_tree(), 2.6, 5.2, 0)
+    p += place(leg_press(accent=BLUE), 2.3, 9.0, 90)
+    p += place(plate_stack(("black", "red", "blue", "black")), 1.2, 2.4)
     p.append(wall_sign([("SALA PESI", 0.16)], -2.0, 2.0, 3.0, 11.99, badge_size=0.0))
-    return shoot(w, h, shell, light, p, (2.2, 1.5, -0.6), -22, -8, 60, 12)
+    return shoot(w, h, shell, light, p, (1.6, 1.5, -0.4), -26, -8, 62, 12)
 
 
 def area_corsi(w, h):
@@ -147,7 +147,7 @@ def panche(w, h):
         p += dumbbell(x - 0.45, 0.1, 4.7, 0.3 + 0.15 * i, axis="z")
         p += dumbbell(x + 0.45, 0.1, 4.75, 0.3 + 0.15 * i, axis="z")
     p += place(dumbbell_rack(length=4.0, start=0.2, step=0.05), 0.0, 8.6, 0)
-    return shoot(w, h, shell, light, p, (0.9, 1.6, 0.0), -4, -12, 62, 20)
+    return shoot(w, h, shell, light, p, (0.6, 1.45, 2.0), -4, -13, 62, 20)
 
 
 def rack(w, h):
@@ -162,8 +162,7 @@ def rack(w, h):
     for i, colour in enumerate(((190, 30, 40), (30, 60, 150), (30, 30, 34))):
         p += place(medicine_ball(0.17, colour), 1.8 + i * 0.45, 3.6)
     p += place(plate_tree(), -4.0, 6.2, 90)
-    p.append(side_sign([("ZONA RACK", 0.13), ("FUNCTIONAL", 0.09)], 3.0, 7.0, 3.3, -4.99, badge_size=0.0,
-                       colour=RED))
+    p.append(wall_sign([("ZONA RACK · FUNCTIONAL", 0.1)], -2.8, 2.2, 3.35, 11.99))
     return shoot(w, h, shell, light, p, (0.8, 1.7, -0.7), -8, -10, 66, 21)
 
 

@@ -1,7 +1,7 @@
 """The Tavra gym (Palestra Brivora): weights room, machines, course hall, entrance and reception."""
 from PIL import Image
 
-from equipment import (bench, dumbbell, dumbbell_rack, kettlebell, mat, medicine_ball, monitor, plant,
+from equipment import (bench, dumbbell_rack, kettlebell, mat, medicine_ball, monitor, plant,
                        rolled_mat, selector_machine, step, treadmill, trophy, turnstile)
 from exteriors import entrance
 from interiors import BLUE, BLUE_SOFT, RED, gym_room, shoot, side_sign, wall_sign
@@ -87,7 +87,7 @@ def sala(w, h):
     p += place(bench(), 2.9, 6.0, 90) + place(bench(incline=30), 2.9, 8.6, 90)
     p += place(bench(), 0.2, 4.2, 20)
     p.append(wall_sign([("PALESTRA BRIVORA", 0.12), ("TAVRA", 0.07)], -2.6, 2.6, 3.1, 15.99))
-    p.append(side_sign([("SALA PESI", 0.14)], 11.0, 7.0, 3.1, 5.99, badge_size=0.0))
+    p.append(side_sign([("SALA PESI", 0.14)], 11.0, 7.0, 3.1, 5.99, badge_size=0.0, colour=BLUE))
     return shoot(w, h, shell, light, p, (0.4, 1.7, -0.8), -8, -7, 74, 35)
 
 
