@@ -42,7 +42,7 @@ def _lamp(x, z):
 def entrance(w, h, which, seed):
     g = GYMS[which]
     zf = 8.0  # facade plane
-    fx0, fx1, fh = -7.0, 7.0, 7.2
+    fx0, fx1, fh = -7.0, 7.0, 9.9
     door = (-1.2, 1.2, 0.0, 2.6)
     glass = glass_front(pane=1.2, transom=2.4, lit=0.25, interior=(14, 16, 20), strip_at=2.2)
     facade = zones(plaster(g["wall"], joints=None), [
@@ -50,9 +50,8 @@ def entrance(w, h, which, seed):
         (fx0, fx1, 4.35, 4.5, plaster(g["accent"], texture=0.02)),
         (-5.8, 5.8, 0.0, 2.8, glass),
         (door[0], door[1], door[2], door[3], glass_front(pane=1.2, mullion=0.08, lit=0.5, interior=(14, 16, 20))),
-        (-2.4, -0.8, 4.8, 6.4, glass_front(pane=0.8, transom=5.6)),
-        (0.8, 2.4, 4.8, 6.4, glass_front(pane=0.8, transom=5.6)),
-        (4.4, 6.0, 4.8, 6.4, glass_front(pane=0.8, transom=5.6)),
+        *[(x0, x0 + 1.6, y0, y0 + 1.6, glass_front(pane=0.8, transom=y0 + 0.8))
+          for x0 in (-6.0, -2.4, 0.8, 4.4) for y0 in (4.8, 7.6) if (x0, y0) != (-6.0, 4.8)],
     ])
     neighbour = zones(plaster(g["neighbour"]), [
         (x0, x0 + 1.2, y0, y0 + 1.6, glass_front(pane=0.6, frame=(90, 90, 92)))
@@ -101,7 +100,7 @@ def entrance(w, h, which, seed):
         p.append(box((-0.9 + 0.6 * k, 0.005, zf - 1.6), (0.45, 0.01, 0.8), g["accent"] if k % 2 else (40, 40, 44),
                      shadow=False))
     if h > w:
-        pos, yaw, pitch, fov = (-0.4, 1.6, -3.0), 3, 10, 84
+        pos, yaw, pitch, fov = (-0.3, 1.5, -1.0), 2, 13, 86
     else:
-        pos, yaw, pitch, fov = (4.2, 1.6, -2.5), -16, 7, 70
+        pos, yaw, pitch, fov = (4.6, 1.6, -4.0), -16, 9, 70
     return shoot(w, h, shell, light, p, pos, yaw, pitch, fov, seed, vignette=0.25, bloom=0.2)

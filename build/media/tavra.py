@@ -48,29 +48,29 @@ def ingresso(w, h):
 
 
 def reception(w, h):
-    shell, light = gym_room("tavra", -3, 3, -1, 6, 3.2, back=dict(panels=((-2.1, 2.1, 0.22, 2.55, (142, 104, 68)),)),
+    shell, light = gym_room("tavra", -3, 3, -1, 6, 3.2, back=dict(panels=((-2.1, 2.1, 0.22, 2.35, (120, 86, 56)),)),
                             lights_x=(-1.2, 1.2), lights_z=(1.5, 4.0), ambient=0.26)
     p = []
     # counter: front panel in blue, white top, red stripe
     p.append(floor_box(0, 3.0, 3.2, 1.05, 0.7, BLUE, shine=0.2))
     p.append(box((0, 0.3, 2.64), (3.2, 0.06, 0.01), RED))
     p.append(floor_box(0, 2.95, 3.3, 0.05, 0.8, (236, 236, 238), y=1.05))
-    p += place(monitor(), 0.7, 3.1, 180, 1.1)
-    p += place(monitor(screen=(200, 40, 50)), -0.7, 3.1, 180, 1.1)
+    p += place(monitor(), 1.15, 3.1, 200, 1.1)
+    p += place(monitor(screen=(200, 40, 50)), -1.15, 3.1, 160, 1.1)
     # shelves of cups on the wooden back wall
-    for y in (1.45, 1.95):
+    for y in (1.3, 1.8):
         p.append(box((0, y, 5.8), (3.8, 0.04, 0.36), (236, 236, 238)))
     for k in range(6):
         p += place(trophy(0.26 + 0.08 * (k % 3), colour=(214, 172, 64) if k % 3 else (200, 200, 206)),
-                   -1.5 + k * 0.6, 5.8, 0, 1.47)
+                   -1.5 + k * 0.6, 5.8, 0, 1.32)
     for k in range(5):
-        p += place(trophy(0.3 + 0.06 * (k % 2)), -1.2 + k * 0.6, 5.8, 0, 1.97)
-    p += place(trophy(0.32), 1.3, 2.9, 0, 1.1)
-    p += place(plant(1.4), 2.4, 1.6)
+        p += place(trophy(0.3 + 0.06 * (k % 2)), -1.2 + k * 0.6, 5.8, 0, 1.82)
+    p += place(trophy(0.32), 0.3, 2.9, 0, 1.1)
+    p += place(plant(1.4), 2.3, 1.4) + place(plant(1.2), -2.4, 1.9)
     p.append(wall_sign([("PALESTRA BRIVORA", 0.12), ("TAVRA", 0.07)], -1.3, 1.3, 3.1, 5.99))
-    sign = stripe_banner("RECEPTION", 1000, 150, ground=BLUE, colour=WHITE)
+    sign = stripe_banner("RECEPTION", 1000, 150, ground=None, colour=WHITE)
     p.append(Decal([(-0.8, 0.8, 2.64), (0.8, 0.8, 2.64), (0.8, 0.56, 2.64), (-0.8, 0.56, 2.64)], sign))
-    return shoot(w, h, shell, light, p, (-0.4, 1.5, 0.2), 4, -3, 70, 34)
+    return shoot(w, h, shell, light, p, (-0.9, 1.55, -0.8), 10, -5, 72, 34)
 
 
 def sala(w, h):
