@@ -6,6 +6,9 @@
 
 namespace tarvela {
 
+// The name under which the local origin serves the startup page.
+inline constexpr std::string_view startup_page_name = "avvio.html";
+
 // The page with "{ONLINE}" standing inside a double-quoted script string.
 extern const std::string_view startup_page_template;
 
