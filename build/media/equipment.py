@@ -332,3 +332,34 @@ def monitor(screen=(40, 110, 200)):
     return [floor_box(0, 0, 0.2, 0.02, 0.15, (30, 30, 32)), floor_box(0, 0.02, 0.04, 0.25, 0.04, (30, 30, 32)),
             box((0, 0.4, 0), (0.55, 0.34, 0.03), (20, 20, 22)),
             box((0, 0.4, -0.017), (0.51, 0.3, 0.005), screen, emit=1.0)]
+
+
+SKIN = ((224, 182, 150), (196, 146, 112), (150, 104, 76))
+
+
+def person(shirt, skin=0, trousers=(34, 36, 42), pose="stand", hair=(40, 30, 24)):
+    """A member, drawn as rounded strokes: facing -z; pose 'stand', 'curl' (dumbbells at the chest)
+    or 'walk'."""
+    sk = SKIN[skin % len(SKIN)]
+    stride = 0.12 if pose == "walk" else 0.0
+    p = []
+    for side in (-1, 1):
+        foot = (side * 0.11, 0.06, -stride * side)
+        p.append(Stroke([(side * 0.1, 0.92, 0), (side * 0.11, 0.5, -stride * side * 0.5), foot], 0.15, trousers,
+                        shine=0.05))
+        p.append(box((foot[0], 0.04, foot[2] - 0.05), (0.1, 0.08, 0.26), (235, 235, 238)))
+    p.append(Stroke([(0, 0.98, 0), (0, 1.36, 0)], 0.36, shirt, shine=0.05))
+    for side in (-1, 1):
+        shoulder = (side * 0.2, 1.4, 0)
+        if pose == "curl":
+            elbow, hand = (side * 0.24, 1.1, -0.02), (side * 0.22, 1.3, -0.22)
+        else:
+            elbow, hand = (side * 0.25, 1.12, 0.02 * side), (side * 0.26, 0.86, -0.02)
+        p.append(Stroke([shoulder, (side * 0.23, 1.28, 0)], 0.12, shirt, shine=0.05))
+        p.append(Stroke([(side * 0.23, 1.28, 0), elbow, hand], 0.085, sk, shine=0.1))
+        if pose == "curl":
+            p += dumbbell(hand[0], hand[1], hand[2], 0.3, axis="z")
+    p.append(Stroke([(0, 1.45, 0), (0, 1.52, 0)], 0.1, sk))
+    p.append(Sprite((0, 1.63, 0), 0.105, sk, shine=0.1, squash=1.1))
+    p.append(Sprite((0, 1.67, 0.02), 0.1, hair, shine=0.05))
+    return p

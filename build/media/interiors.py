@@ -2,7 +2,7 @@
 from materials import ceiling, paint, parquet, rubber_floor
 from palette import BLUE, BLUE_SOFT, RED
 from rooms import panel_grid, panel_lights, room
-from scene import Camera, Decal, Lighting, Renderer
+from scene import Camera, Decal, Lighting, Renderer, cylinder
 from signs import lettering
 
 WALL_LIGHT = (214, 214, 218)
@@ -39,6 +39,16 @@ def gym_room(scheme, x0, x1, z0, z1, h=3.4, floor=None, left=None, right=None, b
     return shell, lighting
 
 
+def duct(x, z0, z1, y, radius=0.28, colour=(70, 72, 78)):
+    """An exposed round air duct under the ceiling, running along z, with its hangers."""
+    parts = [cylinder((x, y, (z0 + z1) / 2), "z", radius, z1 - z0, colour, segments=20, shine=0.4, shadow=False)]
+    z = z0 + 1.0
+    while z < z1:
+        parts.append(cylinder((x, y + radius + 0.3, z), "y", 0.012, 0.6, (40, 40, 44), segments=6, shadow=False))
+        z += 2.5
+    return parts
+
+
 def wood_floor():
     return parquet()
 
@@ -70,4 +80,4 @@ def shoot(w, h, shell, lighting, parts, pos, yaw, pitch, fov, seed, **kw):
     return Renderer(Camera(pos, yaw, pitch, fov, w, h), shell, lighting, parts, seed=seed, **kw)
 
 
-__all__ = ["gym_room", "wood_floor", "wall_sign", "side_sign", "shoot", "RED", "BLUE", "BLUE_SOFT"]
+__all__ = ["gym_room", "duct", "wood_floor", "wall_sign", "side_sign", "shoot", "RED", "BLUE", "BLUE_SOFT"]

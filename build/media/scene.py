@@ -509,24 +509,31 @@ class Renderer:
         _paste_clipped(img, sprite, fx * k, fy * k)
 
     def _draw_stroke(self, draw, st, cam):
+        """A rounded bar: dark rim, body, and a highlight shifted towards the upper left of each segment."""
         pc = cam.to_cam(st.pts)
         if np.any(pc[:, 2] <= NEAR):
             return
         uv = cam.project_cam(pc)
         w = [cam.f * st.width / z for z in pc[:, 2]]
-        col = st.colour * self.lighting.at(st.centre[None].astype(np.float32),
-                                            np.array([[0, 1, 0]], np.float32))[0]
-        dark = _rgb(col * 0.55) + (255,)
+        facing = cam.pos - st.centre
+        facing[1] = 0.4 * np.linalg.norm(facing)
+        col = st.colour * self.lighting.at(st.centre[None].astype(np.float32), _norm(facing)[None].astype(np.float32))[0]
+        dark = _rgb(col * 0.5) + (255,)
         mid = _rgb(col) + (255,)
-        hi = _rgb(col * 1.15 + st.shine * 0.35) + (255,)
-        for colour, k, off in ((dark, 1.0, 0.0), (mid, 0.72, -0.08), (hi, 0.25, -0.22)):
+        hi = _rgb(col * 1.2 + st.shine * 0.35) + (255,)
+        for colour, k, off in ((dark, 1.0, 0.0), (mid, 0.74, 0.1), (hi, 0.26, 0.24)):
             for i in range(len(uv) - 1):
+                d = uv[i + 1] - uv[i]
+                n = np.array([d[1], -d[0]]) / (np.linalg.norm(d) + 1e-9)
+                if n[0] + n[1] > 0:
+                    n = -n
                 wid = max(1, int(round((w[i] + w[i + 1]) / 2 * k)))
-                a = (uv[i][0], uv[i][1] + off * w[i])
-                b = (uv[i + 1][0], uv[i + 1][1] + off * w[i + 1])
-                draw.line([a, b], fill=colour, width=wid)
+                a = uv[i] + n * off * w[i]
+                b = uv[i + 1] + n * off * w[i + 1]
+                draw.line([tuple(a), tuple(b)], fill=colour, width=wid)
                 rr = wid / 2
-                draw.ellipse((b[0] - rr, b[1] - rr, b[0] + rr, b[1] + rr), fill=colour)
+                for e in (a, b):
+                    draw.ellipse((e[0] - rr, e[1] - rr, e[0] + rr, e[1] + rr), fill=colour)
 
     def _draw_decal(self, img, dc, cam):
         pc = cam.to_cam(dc.corners)

@@ -1,9 +1,9 @@
 """The Sorvelo gym (Palestra Tarvela): weights room, machines, course hall, entrance."""
 from equipment import (bench, ball_shelf, battle_rope, cable_tower, dumbbell, dumbbell_rack, kettlebell, leg_press,
-                       mat, medicine_ball, plate_loaded_press, plate_stack, plate_tree, plyo_box, power_rack,
+                       mat, medicine_ball, person, plate_loaded_press, plate_stack, plate_tree, plyo_box, power_rack,
                        rolled_mat, selector_machine, step)
 from exteriors import entrance
-from interiors import BLUE, RED, gym_room, shoot, wall_sign, wood_floor
+from interiors import BLUE, RED, duct, gym_room, shoot, wall_sign, wood_floor
 from scene import box, place
 
 KB_COLOURS = ((30, 30, 33), RED, BLUE, (30, 30, 33), (110, 112, 118), RED, BLUE, (30, 30, 33))
@@ -26,6 +26,10 @@ def sala_pesi(w, h):
     p += place(plate_tree(), -0.4, 11.2, 30)
     p += place(bench(), 1.6, 3.4, 80)
     p += dumbbell(0.9, 0.1, 2.9, 0.5, yaw=15) + dumbbell(2.4, 0.1, 3.0, 0.5, yaw=-20)
+    p += duct(-1.6, 3.0, 17.0, 3.1)
+    p += place(person(RED, 0, pose="curl"), 3.2, 7.0, 100)
+    p += place(person(BLUE, 1), -1.0, 8.2, 150)
+    p += place(person((30, 30, 34), 2, pose="walk"), 0.8, 11.0, 200)
     p.append(wall_sign([("PALESTRA TARVELA", 0.14), ("SORVELO", 0.07)], -3.2, 3.2, 3.2, 16.99))
     return shoot(w, h, shell, light, p, (0.6, 1.55, -0.5), 4, -4, 64, 11)
 
@@ -122,6 +126,7 @@ def macchine(w, h):
     for i, kind in enumerate(kinds):
         p += place(selector_machine(kind, shroud=BLUE if i % 2 else RED), -3.0 + i * 2.0, 6.5)
     p += place(selector_machine("leg", shroud=BLUE), -3.2, 3.2, -70)
+    p += duct(2.2, 3.0, 12.0, 2.95)
     p.append(wall_sign([("PALESTRA TARVELA", 0.12)], -2.4, 2.4, 3.15, 11.99))
     return shoot(w, h, shell, light, p, (0.8, 1.55, -0.8), 6, -7, 62, 18)
 
@@ -162,6 +167,7 @@ def rack(w, h):
     for i, colour in enumerate(((190, 30, 40), (30, 60, 150), (30, 30, 34))):
         p += place(medicine_ball(0.17, colour), 1.8 + i * 0.45, 3.6)
     p += place(plate_tree(), -4.0, 6.2, 90)
+    p += duct(-1.4, 3.0, 12.0, 3.15)
     p.append(wall_sign([("ZONA RACK · FUNCTIONAL", 0.1)], -2.8, 2.2, 3.35, 11.99))
     return shoot(w, h, shell, light, p, (0.8, 1.7, -0.7), -8, -10, 66, 21)
 

@@ -1,7 +1,7 @@
 """The Tavra gym (Palestra Brivora): weights room, machines, course hall, entrance and reception."""
 from PIL import Image
 
-from equipment import (bench, dumbbell_rack, kettlebell, mat, medicine_ball, monitor, plant,
+from equipment import (bench, dumbbell_rack, kettlebell, mat, medicine_ball, monitor, person, plant,
                        rolled_mat, selector_machine, step, treadmill, trophy, turnstile)
 from exteriors import entrance
 from interiors import BLUE, BLUE_SOFT, RED, gym_room, shoot, side_sign, wall_sign
@@ -80,6 +80,9 @@ def sala(w, h):
     p = []
     for i in range(6):
         p += place(treadmill(), -4.6, 2.6 + i * 1.15, 90)
+    p += place(person(RED, 1, pose="walk"), -4.5, 3.75, 90, 0.24)
+    p += place(person((30, 30, 34), 0, pose="walk", hair=(120, 80, 40)), -4.5, 6.05, 90, 0.24)
+    p += place(person(BLUE_SOFT, 2, pose="curl"), 4.3, 8.4, 110)
     for i, kind in enumerate(("press", "leg", "pulldown", "press")):
         p += place(selector_machine(kind, shroud=BLUE_SOFT if i % 2 else RED), -1.0 + i * 1.9, 11.8)
     p += place(dumbbell_rack(length=3.0), 5.4, 6.0, 90)
@@ -87,7 +90,7 @@ def sala(w, h):
     p += place(bench(), 2.9, 6.0, 90) + place(bench(incline=30), 2.9, 8.6, 90)
     p += place(bench(), 0.2, 4.2, 20)
     p.append(wall_sign([("PALESTRA BRIVORA", 0.12), ("TAVRA", 0.07)], -2.6, 2.6, 3.1, 15.99))
-    p.append(side_sign([("SALA PESI", 0.14)], 11.0, 7.0, 3.1, 5.99, badge_size=0.0, colour=BLUE))
+    p.append(side_sign([("SALA PESI", 0.14)], 15.0, 11.5, 3.1, 5.99, badge_size=0.0, colour=BLUE))
     return shoot(w, h, shell, light, p, (0.4, 1.7, -0.8), -8, -7, 74, 35)
 
 
