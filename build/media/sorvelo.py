@@ -126,7 +126,6 @@ def macchine(w, h):
     for i, kind in enumerate(kinds):
         p += place(selector_machine(kind, shroud=BLUE if i % 2 else RED), -3.0 + i * 2.0, 6.5)
     p += place(selector_machine("leg", shroud=BLUE), -3.2, 3.2, -70)
-    p += duct(2.2, 3.0, 12.0, 2.95)
     p.append(wall_sign([("PALESTRA TARVELA", 0.12)], -2.4, 2.4, 3.15, 11.99))
     return shoot(w, h, shell, light, p, (0.8, 1.55, -0.8), 6, -7, 62, 18)
 

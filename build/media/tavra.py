@@ -125,7 +125,7 @@ def kettlebell_(w, h):
         p += place(rolled_mat(BLUE if i % 2 else RED), 3.3, 2.0 + i * 0.25, 90)
     p += place(medicine_ball(0.15, (30, 60, 150)), 2.2, 3.3)
     p.append(side_sign([("CORSI", 0.16)], 4.5, 2.0, 2.8, 3.99, badge_size=0.0))
-    return shoot(w, h, shell, light, p, (0.3, 1.2, -0.5), 0, -17, 58, 37)
+    return shoot(w, h, shell, light, p, (0.3, 1.3, 0.4), 0, -24, 60, 37)
 
 
 def _split_floor(near, far, z):
