@@ -129,7 +129,7 @@ def medicine_ball(radius, colour, band=(20, 20, 22)):
     return [Sprite((0, radius, 0), radius, colour, band=band, shine=0.25)]
 
 
-def weight_stack(x, z, height=1.35, plates=14, colour=(40, 40, 44), yaw=0.0, shroud=(200, 205, 210)):
+def weight_stack(x, z, height=1.35, plates=14, colour=(40, 40, 44), yaw=0.0):
     p = [floor_box(0, 0, 0.36, 0.06, 0.22, STEEL)]
     for sx in (-0.11, 0.11):
         p.append(cylinder((sx, height / 2, 0), "y", 0.012, height, CHROME, segments=8, shine=0.9))

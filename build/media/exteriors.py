@@ -45,7 +45,7 @@ def entrance(w, h, which, seed):
     fx0, fx1, fh = -7.0, 7.0, 9.9
     door = (-1.2, 1.2, 0.0, 2.6)
     glass = glass_front(pane=1.2, transom=2.4, lit=0.25, interior=(14, 16, 20), strip_at=2.2)
-    facade = zones(plaster(g["wall"], joints=None), [
+    facade = zones(plaster(g["wall"]), [
         (fx0, fx1, 0.0, 0.45, plaster((92, 94, 98))),
         (fx0, fx1, 4.35, 4.5, plaster(g["accent"], texture=0.02)),
         (-5.8, 5.8, 0.0, 2.8, glass),

@@ -20,8 +20,9 @@ SCHEMES = {
 
 def gym_room(scheme, x0, x1, z0, z1, h=3.4, floor=None, left=None, right=None, back=None, front=None,
              lights_x=(-2.0, 2.0), lights_z=None, panels_x=None, panels_z=None, power=1.3, reach=6.0,
-             ambient=0.22, back_plain=False):
-    """A rectangular gym room. left/right/back/front are extra paint() arguments (mirrors, windows)."""
+             ambient=0.22, back_like_sides=False):
+    """A rectangular gym room. left/right/back/front are extra paint() arguments (mirrors, windows);
+    the back wall is painted in the gym's colour unless back_like_sides."""
     s = SCHEMES[scheme]
     lights_z = lights_z or tuple(z0 + (z1 - z0) * k / 4 for k in (1, 2, 3))
     panels = panel_grid(panels_x or lights_x, panels_z or tuple(z + dz for z in lights_z for dz in (-1.3, 1.3)))
@@ -35,7 +36,7 @@ def gym_room(scheme, x0, x1, z0, z1, h=3.4, floor=None, left=None, right=None, b
 
     shell = room(x0, x1, z0, z1, h, floor or rubber_floor(),
                  ceiling(colour=s["ceiling"], panels=panels, emit=2.4),
-                 wall(left), wall(right), wall(back, None if back_plain else s["back"]), wall(front), lighting)
+                 wall(left), wall(right), wall(back, None if back_like_sides else s["back"]), wall(front), lighting)
     return shell, lighting
 
 
@@ -79,5 +80,3 @@ def shoot(w, h, shell, lighting, parts, pos, yaw, pitch, fov, seed, **kw):
         fov = math.degrees(2 * math.atan(math.tan(math.radians(fov) / 2) * w / h))
     return Renderer(Camera(pos, yaw, pitch, fov, w, h), shell, lighting, parts, seed=seed, **kw)
 
-
-__all__ = ["gym_room", "duct", "wood_floor", "wall_sign", "side_sign", "shoot", "RED", "BLUE", "BLUE_SOFT"]

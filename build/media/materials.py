@@ -119,14 +119,12 @@ def paint(colour, bands=(), panels=(), mirrors=(), windows=(), texture=0.05, sky
     return mat
 
 
-def ceiling(colour=(40, 41, 45), panels=(), emit=2.2, beams=0.0):
+def ceiling(colour=(40, 41, 45), panels=(), emit=2.2):
     """Ceiling with rectangular light panels (x0, x1, z0, z1) that glow."""
     base_c = rgb(colour)
 
     def mat(a, b, p):
         c = np.broadcast_to(base_c, (a.size, 3)).copy()
-        if beams:
-            c[_seam(b, beams, 0.05)] *= 0.7
         e = np.zeros((a.size, 3), np.float32)
         for x0, x1, z0, z1 in panels:
             sel = (a >= x0) & (a < x1) & (b >= z0) & (b < z1)
@@ -163,14 +161,12 @@ def glass_front(frame=(60, 62, 68), pane=1.2, mullion=0.05, transom=None, interi
     return mat
 
 
-def plaster(colour, texture=0.06, joints=None):
+def plaster(colour, texture=0.06):
     base_c = rgb(colour)
 
     def mat(a, b, p):
         c = base_c * (1 - texture + 2 * texture * smooth_noise(a, b, 0.6, 41))[:, None]
         c = c * (0.97 + 0.06 * smooth_noise(a * 7, b * 7, 0.5, 43))[:, None]
-        if joints:
-            c[_seam(b, joints, 0.008) | _seam(a, joints * 2, 0.008)] *= 0.8
         return Surface(c)
     return mat
 

@@ -390,10 +390,8 @@ def _rgb(c):
 class Renderer:
     SS = 2
 
-    def __init__(self, cam, shell, lighting, parts, grade=(1.0, 1.0, 1.0), seed=1, grain=0.014, vignette=0.35,
-                 bloom=0.35):
+    def __init__(self, cam, shell, lighting, parts, seed=1, grain=0.014, vignette=0.35, bloom=0.35):
         self.cam, self.shell, self.lighting, self.parts = cam, shell, lighting, parts
-        self.grade = np.asarray(grade, np.float32)
         self.seed, self.grain, self.vignette, self.bloom = seed, grain, vignette, bloom
 
     def _shadows(self):
@@ -603,7 +601,6 @@ class Renderer:
         y, x = np.mgrid[0:cam.h, 0:cam.w].astype(np.float32)
         r = np.hypot((x - cam.w / 2) / (cam.w / 2), (y - cam.h / 2) / (cam.h / 2)) / math.sqrt(2)
         img = img * (1 - self.vignette * r[..., None] ** 2.2)
-        img = img * self.grade
         rng = np.random.default_rng(self.seed)
         noise = rng.normal(0, self.grain, (cam.h, cam.w, 1)).astype(np.float32)
         img = img + noise

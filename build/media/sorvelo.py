@@ -3,7 +3,8 @@ from equipment import (bench, ball_shelf, battle_rope, cable_tower, dumbbell, du
                        mat, medicine_ball, person, plate_loaded_press, plate_stack, plate_tree, plyo_box, power_rack,
                        rolled_mat, selector_machine, step)
 from exteriors import entrance
-from interiors import BLUE, RED, duct, gym_room, shoot, wall_sign, wood_floor
+from interiors import duct, gym_room, shoot, wall_sign, wood_floor
+from palette import BLUE, RED
 from scene import box, place
 
 KB_COLOURS = ((30, 30, 33), RED, BLUE, (30, 30, 33), (110, 112, 118), RED, BLUE, (30, 30, 33))
@@ -50,7 +51,7 @@ def macchinari(w, h):
 
 def area_corsi(w, h):
     shell, light = gym_room("sorvelo", -4, 4, -1, 8, 3.4, back=dict(mirrors=((-3.8, 3.8, 0.3, 2.3),)),
-                            back_plain=True, lights_x=(-1.5, 1.5), lights_z=(1.5, 5.0), floor=wood_floor())
+                            back_like_sides=True, lights_x=(-1.5, 1.5), lights_z=(1.5, 5.0), floor=wood_floor())
     p = []
     for i in range(8):
         p += place(kettlebell(0.15 + 0.1 * i, KB_COLOURS[i]), -2.1 + i * 0.55, 2.8)
@@ -85,7 +86,7 @@ def esterno(w, h):
 def sala_corsi(w, h):
     shell, light = gym_room("sorvelo", -5, 5, -1, 13, 3.6, floor=wood_floor(),
                             left=dict(mirrors=((0.5, 12.5, 0.25, 2.4),)),
-                            right=dict(windows=((1.0, 12.0, 1.0, 2.9),)), back_plain=False,
+                            right=dict(windows=((1.0, 12.0, 1.0, 2.9),)),
                             lights_x=(-2.5, 2.5), lights_z=(2.5, 6.5, 10.5), power=1.2)
     p = []
     for row in range(3):
@@ -105,7 +106,7 @@ def sala_corsi(w, h):
 
 def palle_mediche(w, h):
     shell, light = gym_room("sorvelo", -4, 4, -1, 7, 3.4, floor=wood_floor(),
-                            back=dict(mirrors=((-3.8, 3.8, 0.3, 2.3),)), back_plain=True,
+                            back=dict(mirrors=((-3.8, 3.8, 0.3, 2.3),)), back_like_sides=True,
                             lights_x=(-1.5, 1.5), lights_z=(1.5, 4.5))
     p = []
     p += place(ball_shelf(5), -0.9, 5.5)
@@ -132,7 +133,7 @@ def macchine(w, h):
 
 def manubri(w, h):
     shell, light = gym_room("sorvelo", -4, 4, -1, 6, 3.4, back=dict(mirrors=((-3.8, 3.8, 0.3, 2.3),)),
-                            back_plain=True, lights_x=(-1.5, 1.5), lights_z=(1.5, 4.0))
+                            back_like_sides=True, lights_x=(-1.5, 1.5), lights_z=(1.5, 4.0))
     p = []
     p += place(dumbbell_rack(length=3.2, start=0.1, step=0.045), -1.5, 5.2, 0)
     p += place(dumbbell_rack(length=3.2, start=0.6, step=0.03), 1.9, 5.2, 0)
@@ -143,7 +144,7 @@ def manubri(w, h):
 
 def panche(w, h):
     shell, light = gym_room("sorvelo", -5, 5, -1, 10, 3.4, back=dict(mirrors=((-4.8, 4.8, 0.3, 2.3),)),
-                            back_plain=True, lights_x=(-2.0, 2.0), lights_z=(2.5, 6.5))
+                            back_like_sides=True, lights_x=(-2.0, 2.0), lights_z=(2.5, 6.5))
     p = []
     for i in range(4):
         x = -3.3 + i * 2.2

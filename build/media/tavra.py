@@ -4,9 +4,9 @@ from PIL import Image
 from equipment import (bench, dumbbell_rack, kettlebell, mat, medicine_ball, monitor, person, plant,
                        rolled_mat, selector_machine, step, treadmill, trophy, turnstile)
 from exteriors import entrance
-from interiors import BLUE, BLUE_SOFT, RED, gym_room, shoot, side_sign, wall_sign
+from interiors import gym_room, shoot, side_sign, wall_sign
 from materials import parquet, zones
-from palette import WHITE
+from palette import BLUE, BLUE_SOFT, RED, WHITE
 from scene import Decal, box, floor_box, place
 from signs import stripe_banner
 
@@ -113,7 +113,7 @@ def macchine(w, h):
 
 def kettlebell_(w, h):
     shell, light = gym_room("tavra", -4, 4, -1, 7, 3.3, floor=parquet(tones=LIGHT_WOOD),
-                            back=dict(mirrors=((-3.8, 3.8, 0.3, 2.3),)), back_plain=True,
+                            back=dict(mirrors=((-3.8, 3.8, 0.3, 2.3),)), back_like_sides=True,
                             lights_x=(-1.5, 1.5), lights_z=(1.5, 4.5))
     p = []
     for i in range(7):
