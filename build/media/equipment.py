@@ -118,8 +118,8 @@ def kettlebell(size, colour, handle=None):
     parts = [Sprite((0, cy, 0), r, colour, shine=0.35, squash=0.97),
              cylinder((0, 0.012, 0), "y", r * 0.6, 0.024, tuple(int(c * 0.6) for c in colour), segments=16)]
     arc = []
-    for k in range(13):
-        a = math.pi * k / 12
+    for k in range(25):
+        a = math.pi * k / 24
         arc.append((math.cos(a) * r * 0.72, cy + r * 0.55 + math.sin(a) * r * 0.8, 0))
     parts.append(Stroke(arc, r * 0.22, handle, shine=0.3))
     return parts

@@ -148,11 +148,11 @@ def panche(w, h):
     p = []
     for i in range(4):
         x = -3.3 + i * 2.2
-        p += place(bench(incline=0 if i % 2 else 30, pad=(17, 17, 19)), x, 5.2, 180)
+        p += place(bench(incline=0 if i % 2 else 30, pad=(17, 17, 19)), x, 5.2, 0)
         p += dumbbell(x - 0.45, 0.1, 4.7, 0.3 + 0.15 * i, axis="z")
         p += dumbbell(x + 0.45, 0.1, 4.75, 0.3 + 0.15 * i, axis="z")
     p += place(dumbbell_rack(length=4.0, start=0.2, step=0.05), 0.0, 8.6, 0)
-    return shoot(w, h, shell, light, p, (0.6, 1.45, 2.0), -4, -13, 62, 20)
+    return shoot(w, h, shell, light, p, (0.6, 1.5, 1.8), -4, -11, 64, 20)
 
 
 def rack(w, h):
