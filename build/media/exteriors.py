@@ -7,13 +7,13 @@ from materials import glass_front, paving, plaster, sky, zones
 from palette import BLUE, RED
 from scene import Decal, Lighting, Rect, Shell, Sprite, box, cylinder, place
 from interiors import shoot
-from signs import lettering, stripe_banner
+from signs import stripe_banner
 
 GYMS = {
     "sorvelo": dict(name="PALESTRA TARVELA", town="SORVELO", band=RED, accent=BLUE, wall=(222, 216, 204),
-                    neighbour=(196, 170, 140), number="14"),
+                    neighbour=(196, 170, 140)),
     "tavra": dict(name="PALESTRA BRIVORA", town="TAVRA", band=BLUE, accent=RED, wall=(226, 226, 222),
-                  neighbour=(180, 190, 200), number="3"),
+                  neighbour=(180, 190, 200)),
 }
 
 
@@ -82,11 +82,6 @@ def entrance(w, h, which, seed):
                          (-0.75, 4.85, zf - 0.05)], b)
     badge_decal.bias = -50
     p.append(badge_decal)
-    number = lettering([(g["number"], 0.5)], 300, colour=(40, 40, 44), pad=0.05)
-    nd = Decal([(2.3, 3.2, zf - 0.02), (2.7, 3.2, zf - 0.02), (2.7, 2.8, zf - 0.02), (2.3, 2.8, zf - 0.02)],
-               number)
-    nd.bias = -50
-    p.append(nd)
     # kerb, pavement furniture
     p.append(box((0, 0.06, 2.05), (120, 0.12, 0.1), (170, 168, 164)))
     p += _tree(-6.0, 3.2) + _tree(7.4, 3.4, 5.0)
