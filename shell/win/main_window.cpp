@@ -4,10 +4,10 @@
 #include <ole2.h>
 
 #include <cstdint>
-#include <vector>
 
 #include "host_text.h"
 #include "settings.h"
+#include "window_icon_bits.h"
 #include "win_text.h"
 #include "windows_version.h"
 
@@ -20,7 +20,6 @@ namespace {
 
 constexpr DWORD window_style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 constexpr DWORD window_ex_style = WS_EX_WINDOWEDGE | WS_EX_APPWINDOW;
-constexpr int icon_side = 64;
 
 template <typename Function>
 Function user32_function(const char* name) {
@@ -98,19 +97,11 @@ void apply_dark_caption(HWND window) {
     }
 }
 
-// The compiled-in RGBA image as an icon: blue and red swapped, transparency from alpha.
+// The compiled-in RGBA image as an icon; transparency comes from its alpha channel.
 HICON create_window_icon() {
-    const std::size_t pixel_count = icon_side * icon_side;
-    if (static_cast<std::size_t>(tarvela_window_icon_rgba_end - tarvela_window_icon_rgba) != pixel_count * 4) {
-        return nullptr;
-    }
-    std::vector<std::uint8_t> bgra(tarvela_window_icon_rgba, tarvela_window_icon_rgba_end);
-    std::vector<std::uint8_t> and_mask(pixel_count / 8, 0);
-    for (std::size_t i = 0; i < pixel_count; ++i) {
-        std::swap(bgra[i * 4], bgra[i * 4 + 2]);
-        if (bgra[i * 4 + 3] == 0) and_mask[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
-    }
-    return CreateIcon(nullptr, icon_side, icon_side, 1, 32, and_mask.data(), bgra.data());
+    const IconBits bits = window_icon_bits({tarvela_window_icon_rgba, tarvela_window_icon_rgba_end});
+    if (bits.colour.empty()) return nullptr;
+    return CreateIcon(nullptr, window_icon_side, window_icon_side, 1, 32, bits.and_mask.data(), bits.colour.data());
 }
 
 void bring_to_foreground(HWND window) {
