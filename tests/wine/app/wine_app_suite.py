@@ -120,7 +120,13 @@ def install_app(args, wine, with_loader=True):
     shutil.copy(args.app, folder / "TarvelaSorveloApp.exe")
     if with_loader:
         shutil.copy(args.loader, folder / "WebView2Loader.dll")
+        shutil.copy(args.loader_query, folder / "loader_query.exe")
     return "C:\\app\\TarvelaSorveloApp.exe"
+
+
+def query_loader(wine):
+    result = wine.run(["C:\\app\\loader_query.exe"], timeout=60)
+    return dict(line.partition("=")[::2] for line in result.stdout.decode().splitlines())
 
 
 def run_app(wine, exe, local_app_data="C:\\dati-test", trace=None, **extra):
@@ -179,6 +185,11 @@ def case_no_runtime(args):
         check(seen.get("box_icon") == "yes", "error box shows an icon")
         check(status == 0, f"exit status 0 after OK (got {status})")
 
+        answers = query_loader(wine)
+        check(answers.get("version_result") == "0x80070002" and answers.get("version") == "(none)",
+              f"without a runtime the version query fails with 0x80070002 ({answers})")
+        check(answers.get("compare") == "0x00000000 -1", "versions compare by number, channel name aside")
+
         app = run_app(wine, exe, TARVELA_FUORI_SCHERMO="")
         seen = probe(wine)
         status = app.wait(timeout=60)
@@ -233,6 +244,9 @@ def case_runtime_double(args):
         dll_folder = runtime_registry(wine)
         dll_folder.mkdir(parents=True)
         shutil.copy(args.runtime_double, dll_folder / "EmbeddedBrowserWebView.dll")
+        answers = query_loader(wine)
+        check(answers.get("version_result") == "0x00000000" and answers.get("version") == RUNTIME_VERSION,
+              f"the version query names the installed runtime ({answers})")
         double_log = wine.drive_c() / "double.log"
         open_log = wine.drive_c() / "opened.log"
         app = run_app(wine, exe, TARVELA_SITO=SITE_URL, TARVELA_DOUBLE_LOG="C:\\double.log",
@@ -371,7 +385,7 @@ def case_executables(args):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("case")
-    for option in ("app", "loader", "runtime-double", "probe", "open-stub", "site", "template"):
+    for option in ("app", "loader", "runtime-double", "probe", "open-stub", "loader-query", "site", "template"):
         parser.add_argument("--" + option, required=True)
     args = parser.parse_args()
     cases = {
