@@ -673,6 +673,12 @@ extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE CreateWebViewEnvironm
     log_line("Runtime.Create flag=" + bool_text(flag) + " kind=" + std::to_string(kind) +
              " user_data_folder=" + utf8(user_data_folder));
     read_options(options);
+    if (GetEnvironmentVariableW(L"TARVELA_DOUBLE_CLOSE_DURING_CREATION", nullptr, 0)) {
+        // The user closes the window before the environment is ready; it never becomes ready.
+        log_line("Runtime.CloseDuringCreation");
+        PostMessageW(FindWindowW(L"Window Class", nullptr), WM_CLOSE, 0, 0);
+        return S_OK;
+    }
     pending_environment_handler = handler;
     call<ULONG>(handler, 1);
     later([] { call<HRESULT>(pending_environment_handler, 3, S_OK, environment_object()); });

@@ -345,6 +345,21 @@ def case_runtime_double(args):
 
         check(opened == ["https://example.invalid/", "https://example.invalid/finestra"],
               f"only the outside URLs are opened externally ({opened})")
+
+        # Closing the window while the web view is being created ends the app quietly.
+        double_log.unlink()
+        trace_path = wine.root / "relay.txt"
+        with open(trace_path, "wb") as trace:
+            app = run_app(wine, exe, trace=trace, TARVELA_DOUBLE_LOG="C:\\double.log",
+                          TARVELA_DOUBLE_CLOSE_DURING_CREATION="1")
+            try:
+                status = app.wait(timeout=45)
+            except subprocess.TimeoutExpired:
+                status = "still running"
+        log = double_log.read_text(encoding="utf-8").splitlines()
+        check("Runtime.CloseDuringCreation" in log and status == 0, f"closed during creation: exit status {status}")
+        check("Call user32.MessageBoxW" not in trace_path.read_text(errors="replace"),
+              "no error box when the user closed the window during creation")
     finally:
         wine.kill()
         shutil.rmtree(wine.root, ignore_errors=True)
