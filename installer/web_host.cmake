@@ -10,5 +10,6 @@ add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/web_host.done
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:TarvelaSorvelo> ${TARVELA_WEB_HOST_DIR}/app/TarvelaSorvelo.exe
   COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_CURRENT_BINARY_DIR}/web_host.done
   DEPENDS TarvelaSorvelo ${site_files}
-  COMMENT "Assembling the web host folder ${TARVELA_WEB_HOST_DIR}")
+  COMMENT "Assembling the web host folder ${TARVELA_WEB_HOST_DIR}"
+  VERBATIM)
 add_custom_target(web_host ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/web_host.done)
