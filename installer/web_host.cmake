@@ -1,7 +1,7 @@
 # The folder the public web host serves: the site's files plus the installer
 # under app/. Assembled in the build output so that app/ never enters site/
 # (and so never the app's own bundle).
-set(TARVELA_WEB_HOST_DIR ${CMAKE_BINARY_DIR}/web)
+set(TARVELA_WEB_HOST_DIR ${CMAKE_BINARY_DIR}/web CACHE INTERNAL "folder the public web host serves")
 file(GLOB_RECURSE site_files CONFIGURE_DEPENDS ${TARVELA_SITE_DIR}/*)
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/web_host.done
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${TARVELA_WEB_HOST_DIR}

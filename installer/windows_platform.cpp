@@ -61,7 +61,6 @@ class ComPtr {
     if (pointer_) pointer_->Release();
   }
   Interface* operator->() const { return pointer_; }
-  Interface** out() { return &pointer_; }
   void** out_void() { return reinterpret_cast<void**>(&pointer_); }
 
  private:

@@ -314,13 +314,22 @@ def case_real_installer(case, o):
     """The deliverable itself: its payloads are the app, loader and icon of this build."""
     rc = subprocess.run(["x86_64-w64-mingw32-windres", "-i", o.real, "-O", "rc"], capture_output=True, text=True,
                         check=True).stdout
-    if not re.search(r"LANGUAGE 16, 1\s+1 14 /\* RT_GROUP_ICON \*/", rc):
+    if re.findall(r"LANGUAGE \d+, \d+", rc) != ["LANGUAGE 16, 1"] or "\n1 14 /* RT_GROUP_ICON */" not in rc:
         fail("no Italian icon group 1 in the installer")
     imports = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", o.real], capture_output=True, text=True,
                              check=True).stdout
     dlls = set(re.findall(r"DLL Name: (\S+)", imports))
     if not dlls <= {"KERNEL32.dll", "msvcrt.dll", "ole32.dll", "SHELL32.dll", "USER32.dll"}:
         fail(f"installer imports {dlls}")
+
+    web_host = Path(o.web_host)
+    if (web_host / "app/TarvelaSorvelo.exe").read_bytes() != Path(o.real).read_bytes():
+        fail("the web host folder does not offer this installer")
+    site_files = sorted(str(p.relative_to(o.site)) for p in Path(o.site).rglob("*") if p.is_file())
+    host_files = sorted(str(p.relative_to(web_host)) for p in web_host.rglob("*") if p.is_file())
+    check_equal(host_files, sorted(site_files + ["app/TarvelaSorvelo.exe"]), "web host files")
+    if (Path(o.site) / "app").exists():
+        fail("app/ entered the site folder")
 
     local = case.root / "locale"
     icons = case.root / "icone"
@@ -340,7 +349,7 @@ def main():
     parser.add_argument("--work", type=Path, required=True)
     for name in ("installer-a", "installer-b", "app-a", "app-b", "loader", "icon-a", "icon-b", "lnk-reader"):
         parser.add_argument(f"--{name}", required=True)
-    for name in ("real", "real-app", "real-loader", "real-icon"):
+    for name in ("real", "real-app", "real-loader", "real-icon", "web-host", "site"):
         parser.add_argument(f"--{name}")
     parser.add_argument("case", choices=["prepare", "remove", *CASES])
     options = parser.parse_args()
