@@ -1,0 +1,111 @@
+#include "search_platform_win.h"
+
+#include <vector>
+
+namespace tarvela::loader {
+
+std::string utf8_from_wide(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring wide_from_utf8(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+namespace {
+
+std::optional<std::string> read_registry(RegistryRoot root, std::string_view key, std::string_view value_name) {
+    HKEY opened = nullptr;
+    const HKEY base = root == RegistryRoot::local_machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    if (RegOpenKeyExW(base, wide_from_utf8(key).c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &opened) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    const std::wstring name = wide_from_utf8(value_name);
+    DWORD type = 0;
+    DWORD size = 0;
+    std::optional<std::string> result;
+    if (RegQueryValueExW(opened, name.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        std::vector<BYTE> data(size + sizeof(wchar_t));
+        if (RegQueryValueExW(opened, name.c_str(), nullptr, &type, data.data(), &size) == ERROR_SUCCESS) {
+            if (type == REG_SZ || type == REG_EXPAND_SZ) {
+                std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+                while (!text.empty() && text.back() == L'\0') text.pop_back();
+                result = utf8_from_wide(text);
+            } else if (type == REG_DWORD && size == sizeof(DWORD)) {
+                DWORD number = 0;
+                memcpy(&number, data.data(), sizeof number);
+                result = std::to_string(number);
+            }
+        }
+    }
+    RegCloseKey(opened);
+    return result;
+}
+
+std::optional<std::string> environment(std::string_view name) {
+    const std::wstring wide_name = wide_from_utf8(name);
+    const DWORD size = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
+    if (size == 0) return GetLastError() == ERROR_ENVVAR_NOT_FOUND ? std::nullopt : std::optional<std::string>("");
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), value.data(), size);
+    value.resize(length);
+    return utf8_from_wide(value);
+}
+
+bool file_exists(std::string_view path) {
+    const DWORD attributes = GetFileAttributesW(wide_from_utf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring module_path() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+}  // namespace
+
+SearchPlatform windows_search_platform() {
+    const std::string exe = utf8_from_wide(module_path());
+    const auto cut = exe.find_last_of("\\/");
+    return SearchPlatform{
+        .read_registry = read_registry,
+        .environment = environment,
+        .file_exists = file_exists,
+        .exe_directory = cut == std::string::npos ? std::string() : exe.substr(0, cut),
+        .exe_file_name = cut == std::string::npos ? exe : exe.substr(cut + 1),
+    };
+}
+
+std::string file_product_version(const std::wstring& path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return {};
+    std::vector<BYTE> data(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return {};
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&text),
+                        &length) ||
+        length == 0) {
+        return {};
+    }
+    return utf8_from_wide(std::wstring_view(text, wcsnlen(text, length)));
+}
+
+}  // namespace tarvela::loader

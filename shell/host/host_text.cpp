@@ -1,0 +1,185 @@
+#include "host_text.h"
+
+#include <cstdio>
+
+namespace tarvela {
+
+namespace {
+
+std::string local_form_prefix(std::string_view scheme) {
+    std::string prefix = "https://";
+    prefix += scheme;
+    prefix += '.';
+    return prefix;
+}
+
+}  // namespace
+
+std::string local_request_filter(std::string_view scheme) { return local_form_prefix(scheme) + '*'; }
+
+bool is_local_scheme_url(std::string_view url, std::string_view scheme) {
+    return url.starts_with(local_form_prefix(scheme));
+}
+
+std::string rewrite_local_url(std::string_view url, std::string_view scheme) {
+    const std::string from = local_form_prefix(scheme);
+    std::string to(scheme);
+    to += "://";
+    std::string out;
+    out.reserve(url.size());
+    std::size_t at = 0;
+    for (std::size_t hit; (hit = url.find(from, at)) != std::string_view::npos; at = hit + from.size()) {
+        out.append(url.substr(at, hit - at));
+        out += to;
+    }
+    out.append(url.substr(at));
+    return out;
+}
+
+std::string_view reason_phrase(int status) {
+    switch (status) {
+        case 100: return "Continue";
+        case 101: return "Switching Protocols";
+        case 102: return "Processing";
+        case 200: return "OK";
+        case 201: return "Created";
+        case 202: return "Accepted";
+        case 203: return "Non Authoritative Information";
+        case 204: return "No Content";
+        case 205: return "Reset Content";
+        case 206: return "Partial Content";
+        case 207: return "Multi-Status";
+        case 208: return "Already Reported";
+        case 226: return "IM Used";
+        case 300: return "Multiple Choices";
+        case 301: return "Moved Permanently";
+        case 302: return "Found";
+        case 303: return "See Other";
+        case 304: return "Not Modified";
+        case 305: return "Use Proxy";
+        case 307: return "Temporary Redirect";
+        case 308: return "Permanent Redirect";
+        case 400: return "Bad Request";
+        case 401: return "Unauthorized";
+        case 402: return "Payment Required";
+        case 403: return "Forbidden";
+        case 404: return "Not Found";
+        case 405: return "Method Not Allowed";
+        case 406: return "Not Acceptable";
+        case 407: return "Proxy Authentication Required";
+        case 408: return "Request Timeout";
+        case 409: return "Conflict";
+        case 410: return "Gone";
+        case 411: return "Length Required";
+        case 412: return "Precondition Failed";
+        case 413: return "Payload Too Large";
+        case 414: return "URI Too Long";
+        case 415: return "Unsupported Media Type";
+        case 416: return "Range Not Satisfiable";
+        case 417: return "Expectation Failed";
+        case 418: return "I'm a teapot";
+        case 421: return "Misdirected Request";
+        case 422: return "Unprocessable Entity";
+        case 423: return "Locked";
+        case 424: return "Failed Dependency";
+        case 426: return "Upgrade Required";
+        case 428: return "Precondition Required";
+        case 429: return "Too Many Requests";
+        case 431: return "Request Header Fields Too Large";
+        case 451: return "Unavailable For Legal Reasons";
+        case 500: return "Internal Server Error";
+        case 501: return "Not Implemented";
+        case 502: return "Bad Gateway";
+        case 503: return "Service Unavailable";
+        case 504: return "Gateway Timeout";
+        case 505: return "HTTP Version Not Supported";
+        case 506: return "Variant Also Negotiates";
+        case 507: return "Insufficient Storage";
+        case 508: return "Loop Detected";
+        case 510: return "Not Extended";
+        case 511: return "Network Authentication Required";
+        default: return "OK";
+    }
+}
+
+bool is_visible_header_value(std::string_view value) {
+    for (unsigned char c : value) {
+        if (c != '\t' && (c < 0x20 || c > 0x7e)) return false;
+    }
+    return true;
+}
+
+std::string response_header_text(std::span<const Header> headers) {
+    std::string text;
+    for (const Header& header : headers) {
+        if (!is_visible_header_value(header.value)) continue;
+        text.append(header.name);
+        text += ": ";
+        text.append(header.value);
+        text += '\n';
+    }
+    return text;
+}
+
+std::string window_error_text(std::string_view detail) {
+    std::string text = "Non riesco ad aprire la finestra dell'app.\n\n";
+    text.append(detail);
+    return text;
+}
+
+std::string web_view_error_text(std::string_view detail) {
+    std::string text =
+        "Per aprire l'app serve \u00abMicrosoft Edge WebView2\u00bb, che di solito c'e' gia' in Windows.\n"
+        "Si scarica gratis dal sito di Microsoft (cerca \u00abWebView2 Runtime\u00bb).\n\n"
+        "Dettaglio: ";
+    text.append(detail);
+    return text;
+}
+
+std::string_view trim_system_message(std::string_view message) {
+    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ')) {
+        message.remove_suffix(1);
+    }
+    return message;
+}
+
+std::string web_view_failure_detail(std::string_view system_message, std::uint32_t hresult) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hresult));
+    std::string text = "WebView2 error: ";
+    text.append(trim_system_message(system_message));
+    text += " (";
+    text += code;
+    text += ')';
+    return text;
+}
+
+std::string window_failure_detail(std::string_view operation, std::string_view system_message,
+                                  std::uint32_t error_code) {
+    std::string text(operation);
+    text += ": ";
+    text.append(trim_system_message(system_message));
+    text += " (os error ";
+    text += std::to_string(error_code);
+    text += ')';
+    return text;
+}
+
+DarkModePermission dark_mode_permission_for(std::uint32_t major_version, std::uint32_t build) {
+    if (major_version < 10 || build < 17763) return DarkModePermission::none;
+    return build < 18362 ? DarkModePermission::allow_dark_mode_for_app : DarkModePermission::set_preferred_app_mode;
+}
+
+DarkCaption dark_caption_for(std::uint32_t major_version, std::uint32_t build) {
+    if (major_version < 10) return DarkCaption::none;
+    if (build >= 18986) return DarkCaption::dwm_attribute_20;
+    if (build >= 17763) return DarkCaption::dwm_attribute_19;
+    return DarkCaption::window_property;
+}
+
+int physical_from_logical(int logical, std::uint32_t dpi) {
+    const double scaled = static_cast<double>(logical) * (dpi == 0 ? 96 : dpi) / 96.0;
+    return static_cast<int>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+}
+
+}  // namespace tarvela

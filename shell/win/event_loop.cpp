@@ -1,0 +1,67 @@
+#include "event_loop.h"
+
+#include <windows.h>
+#include <shellscalingapi.h>
+
+#include "host_text.h"
+#include "windows_version.h"
+
+namespace tarvela::win {
+
+namespace {
+
+template <typename Function>
+Function system_function(const wchar_t* library, const char* name) {
+    HMODULE module = GetModuleHandleW(library);
+    if (!module) module = LoadLibraryW(library);
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// Without a manifest, this call is what maps logical pixels to physical ones.
+void declare_dpi_awareness() {
+    using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    using SetAwareness = HRESULT(WINAPI*)(PROCESS_DPI_AWARENESS);
+    using SetAware = BOOL(WINAPI*)();
+    if (auto set_context = system_function<SetContext>(L"user32.dll", "SetProcessDpiAwarenessContext")) {
+        if (!set_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+            set_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+        }
+    } else if (auto set_awareness = system_function<SetAwareness>(L"shcore.dll", "SetProcessDpiAwareness")) {
+        set_awareness(PROCESS_PER_MONITOR_DPI_AWARE);
+    } else if (auto set_aware = system_function<SetAware>(L"user32.dll", "SetProcessDPIAware")) {
+        set_aware();
+    }
+}
+
+// The theme library exports these by number only.
+void allow_dark_mode() {
+    const WindowsVersion version = windows_version();
+    const DarkModePermission permission = dark_mode_permission_for(version.major, version.build);
+    if (permission == DarkModePermission::none) return;
+    const char* const allow_for_app = MAKEINTRESOURCEA(135);  // SetPreferredAppMode from build 18362 on
+    const char* const refresh_policy = MAKEINTRESOURCEA(104);
+    if (permission == DarkModePermission::allow_dark_mode_for_app) {
+        if (auto allow = system_function<BOOL(WINAPI*)(BOOL)>(L"uxtheme.dll", allow_for_app)) allow(TRUE);
+    } else {
+        constexpr int allow_dark = 1;
+        if (auto prefer = system_function<int(WINAPI*)(int)>(L"uxtheme.dll", allow_for_app)) prefer(allow_dark);
+    }
+    if (auto refresh = system_function<void(WINAPI*)()>(L"uxtheme.dll", refresh_policy)) refresh();
+}
+
+}  // namespace
+
+void prepare_event_loop() {
+    declare_dpi_awareness();
+    allow_dark_mode();
+}
+
+void run_event_loop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace tarvela::win

@@ -1,0 +1,202 @@
+#include "main_window.h"
+
+#include <dwmapi.h>
+#include <ole2.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "host_text.h"
+#include "settings.h"
+#include "win_text.h"
+#include "windows_version.h"
+
+extern "C" const std::uint8_t tarvela_window_icon_rgba[];
+extern "C" const std::uint8_t tarvela_window_icon_rgba_end[];
+
+namespace tarvela::win {
+
+namespace {
+
+constexpr DWORD window_style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+constexpr DWORD window_ex_style = WS_EX_WINDOWEDGE | WS_EX_APPWINDOW;
+constexpr int icon_side = 64;
+
+template <typename Function>
+Function user32_function(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT monitor_dpi(HMONITOR monitor) {
+    using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    HMODULE shcore = LoadLibraryW(L"shcore.dll");
+    const auto get_dpi = shcore ? reinterpret_cast<GetDpiForMonitorFunction>(reinterpret_cast<void*>(
+                                      GetProcAddress(shcore, "GetDpiForMonitor")))
+                                : nullptr;
+    UINT x = 0, y = 0;
+    if (get_dpi && SUCCEEDED(get_dpi(monitor, 0, &x, &y)) && x != 0) return x;
+    return USER_DEFAULT_SCREEN_DPI;
+}
+
+UINT window_dpi(HWND window) {
+    if (auto get_dpi = user32_function<UINT(WINAPI*)(HWND)>("GetDpiForWindow")) {
+        if (const UINT dpi = get_dpi(window)) return dpi;
+    }
+    return monitor_dpi(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY));
+}
+
+// Outer size of a window of our style whose client area has the given physical size.
+SIZE outer_size(int client_w, int client_h, UINT dpi) {
+    RECT rect{0, 0, client_w, client_h};
+    if (auto adjust = user32_function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi")) {
+        adjust(&rect, window_style, FALSE, window_ex_style, dpi);
+    } else {
+        AdjustWindowRectEx(&rect, window_style, FALSE, window_ex_style);
+    }
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+LRESULT CALLBACK main_window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_CLOSE:
+            // Ends the loop; the window itself goes with the process.
+            PostQuitMessage(0);
+            return 0;
+        case WM_GETMINMAXINFO: {
+            const UINT dpi = window_dpi(window);
+            const SIZE minimum = outer_size(physical_from_logical(minimum_client_width, dpi),
+                                            physical_from_logical(minimum_client_height, dpi), dpi);
+            reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = {minimum.cx, minimum.cy};
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+            SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        default:
+            return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+
+void apply_dark_caption(HWND window) {
+    const WindowsVersion version = windows_version();
+    const BOOL dark = TRUE;
+    switch (dark_caption_for(version.major, version.build)) {
+        case DarkCaption::dwm_attribute_20:
+            DwmSetWindowAttribute(window, 20, &dark, sizeof dark);
+            break;
+        case DarkCaption::dwm_attribute_19:
+            DwmSetWindowAttribute(window, 19, &dark, sizeof dark);
+            break;
+        case DarkCaption::window_property:
+            SetPropW(window, L"UseImmersiveDarkModeColors", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(TRUE)));
+            break;
+        case DarkCaption::none:
+            break;
+    }
+}
+
+// The compiled-in RGBA image as an icon: blue and red swapped, transparency from alpha.
+HICON create_window_icon() {
+    const std::size_t pixel_count = icon_side * icon_side;
+    if (static_cast<std::size_t>(tarvela_window_icon_rgba_end - tarvela_window_icon_rgba) != pixel_count * 4) {
+        return nullptr;
+    }
+    std::vector<std::uint8_t> bgra(tarvela_window_icon_rgba, tarvela_window_icon_rgba_end);
+    std::vector<std::uint8_t> and_mask(pixel_count / 8, 0);
+    for (std::size_t i = 0; i < pixel_count; ++i) {
+        std::swap(bgra[i * 4], bgra[i * 4 + 2]);
+        if (bgra[i * 4 + 3] == 0) and_mask[i / 8] |= static_cast<std::uint8_t>(0x80 >> (i % 8));
+    }
+    return CreateIcon(nullptr, icon_side, icon_side, 1, 32, and_mask.data(), bgra.data());
+}
+
+void bring_to_foreground(HWND window) {
+    if (SetForegroundWindow(window)) return;
+    // The system lets a process that just received input take the foreground.
+    INPUT alt[2] = {};
+    alt[0].type = INPUT_KEYBOARD;
+    alt[0].ki.wVk = VK_MENU;
+    alt[1] = alt[0];
+    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, alt, sizeof(INPUT));
+    SetForegroundWindow(window);
+}
+
+// Drops on the window are accepted by the system and then ignored.
+class IgnoringDropTarget final : public IDropTarget {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+            *object = static_cast<IDropTarget*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives as long as the process.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_NONE;
+        return S_OK;
+    }
+};
+
+std::string failure(std::string_view operation) {
+    const DWORD error = GetLastError();
+    return window_failure_detail(operation, system_message(error), error);
+}
+
+}  // namespace
+
+std::variant<HWND, std::string> create_main_window(bool off_screen) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = main_window_procedure;
+    window_class.hInstance = instance;
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.lpszClassName = main_window_class;
+    if (!RegisterClassExW(&window_class)) return failure("RegisterClassExW");
+
+    const POINT requested{off_screen_position, off_screen_position};
+    HMONITOR monitor = off_screen ? MonitorFromPoint(requested, MONITOR_DEFAULTTONULL) : nullptr;
+    if (!monitor) monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    const UINT dpi = monitor_dpi(monitor);
+    const SIZE size = outer_size(physical_from_logical(client_width, dpi), physical_from_logical(client_height, dpi), dpi);
+    const int x = off_screen ? physical_from_logical(off_screen_position, dpi) : CW_USEDEFAULT;
+    const int y = off_screen ? physical_from_logical(off_screen_position, dpi) : CW_USEDEFAULT;
+
+    const HWND window = CreateWindowExW(window_ex_style, main_window_class, wide_from_utf8(app_name).c_str(),
+                                        window_style, x, y, size.cx, size.cy, nullptr, nullptr, instance, nullptr);
+    if (!window || !IsWindow(window)) return failure("CreateWindowExW");
+
+    apply_dark_caption(window);
+    if (const HICON icon = create_window_icon()) {
+        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+    SendMessageW(window, WM_SETICON, ICON_BIG, 0);
+
+    ShowWindow(window, SW_SHOWNORMAL);
+    bring_to_foreground(window);
+
+    OleInitialize(nullptr);
+    static IgnoringDropTarget drop_target;
+    RegisterDragDrop(window, &drop_target);
+    return window;
+}
+
+}  // namespace tarvela::win

@@ -1,0 +1,400 @@
+#include "webview_host.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <optional>
+
+#include "com_callback.h"
+#include "environment_options.h"
+#include "host_text.h"
+#include "win_text.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace tarvela::win {
+
+namespace {
+
+using EnvironmentCompleted = ComCallback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
+                                         IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler, HRESULT,
+                                         ICoreWebView2Environment*>;
+using ControllerCompleted = ComCallback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
+                                        IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler, HRESULT,
+                                        ICoreWebView2Controller*>;
+using ScriptAdded = ComCallback<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler,
+                                IID_ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler, HRESULT,
+                                LPCWSTR>;
+using ScriptExecuted = ComCallback<ICoreWebView2ExecuteScriptCompletedHandler,
+                                   IID_ICoreWebView2ExecuteScriptCompletedHandler, HRESULT, LPCWSTR>;
+using NavigationStarting = ComCallback<ICoreWebView2NavigationStartingEventHandler,
+                                       IID_ICoreWebView2NavigationStartingEventHandler, ICoreWebView2*,
+                                       ICoreWebView2NavigationStartingEventArgs*>;
+using NewWindowRequested = ComCallback<ICoreWebView2NewWindowRequestedEventHandler,
+                                       IID_ICoreWebView2NewWindowRequestedEventHandler, ICoreWebView2*,
+                                       ICoreWebView2NewWindowRequestedEventArgs*>;
+using ContentLoading = ComCallback<ICoreWebView2ContentLoadingEventHandler, IID_ICoreWebView2ContentLoadingEventHandler,
+                                   ICoreWebView2*, ICoreWebView2ContentLoadingEventArgs*>;
+using WindowCloseRequested = ComCallback<ICoreWebView2WindowCloseRequestedEventHandler,
+                                         IID_ICoreWebView2WindowCloseRequestedEventHandler, ICoreWebView2*, IUnknown*>;
+using WebMessageReceived = ComCallback<ICoreWebView2WebMessageReceivedEventHandler,
+                                       IID_ICoreWebView2WebMessageReceivedEventHandler, ICoreWebView2*,
+                                       ICoreWebView2WebMessageReceivedEventArgs*>;
+using WebResourceRequested = ComCallback<ICoreWebView2WebResourceRequestedEventHandler,
+                                         IID_ICoreWebView2WebResourceRequestedEventHandler, ICoreWebView2*,
+                                         ICoreWebView2WebResourceRequestedEventArgs*>;
+
+constexpr wchar_t container_class[] = L"WRY_WEBVIEW";
+constexpr UINT_PTR hook_id = 1;
+
+// Where one asynchronous creation step stands.
+struct Pending {
+    bool done = false;
+    HRESULT result = E_FAIL;
+};
+
+enum class Wait { completed, quit };
+
+// Pumps the UI thread's queue until the step completes. A quit message (the user closed the
+// window) ends the wait; it is posted again so the app's own loop sees it too.
+Wait pump_until_done(const Pending& pending) {
+    MSG message;
+    while (!pending.done) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return Wait::quit;
+        }
+        if (got == -1) return Wait::quit;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return Wait::completed;
+}
+
+HRESULT last_error() {
+    const DWORD error = GetLastError();
+    return error == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(error);
+}
+
+RECT client_rect(HWND window) {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    return rect;
+}
+
+LRESULT CALLBACK main_window_hook(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                  DWORD_PTR data) {
+    auto* state = reinterpret_cast<HookState*>(data);
+    switch (message) {
+        case WM_SIZE:
+            if (wparam != SIZE_MINIMIZED && state->controller) {
+                const RECT client = client_rect(window);
+                state->controller->put_Bounds(client);
+                SetWindowPos(state->container, nullptr, 0, 0, client.right, client.bottom,
+                             SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+            }
+            break;
+        case WM_SETFOCUS:
+        case WM_ENTERSIZEMOVE:
+            if (state->controller) state->controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
+            break;
+        case WM_WINDOWPOSCHANGED:
+            if (state->controller) state->controller->NotifyParentWindowPositionChanged();
+            break;
+        case WM_NCDESTROY:
+            state->controller.Reset();
+            RemoveWindowSubclass(window, main_window_hook, id);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(window, message, wparam, lparam);
+}
+
+}  // namespace
+
+// Runs the creation steps in their order; any failure ends the creation.
+class WebViewBuilder {
+public:
+    WebViewBuilder(HWND main_window, const AppSettings& settings, WebViewConsumers consumers)
+        : settings_(settings), host_(new WebViewHost(main_window, std::move(consumers))) {}
+
+    WebViewCreation build() {
+        HRESULT result = S_OK;
+        auto step = [&](HRESULT step_result) {
+            result = step_result;
+            return SUCCEEDED(result) && !closed_;
+        };
+        if (step(create_container()) && step(create_environment()) && step(create_controller()) &&
+            step(host_->controller_->get_CoreWebView2(&host_->web_view_)) && step(set_background()) &&
+            step(apply_settings()) && step(register_handlers()) && step(add_bridge_script()) &&
+            step(add_request_routing()) && step(host_->web_view_->Navigate(wide_from_utf8(start_url).c_str())) &&
+            step(hook_main_window()) && step(host_->controller_->put_IsVisible(TRUE)) &&
+            step(host_->controller_->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC))) {
+            return std::move(host_);
+        }
+        if (closed_) return ClosedDuringCreation{};
+        return WebViewFailure{result};
+    }
+
+private:
+    HRESULT create_container() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        WNDCLASSEXW window_class{};
+        window_class.cbSize = sizeof window_class;
+        window_class.style = CS_HREDRAW | CS_VREDRAW;
+        window_class.lpfnWndProc = DefWindowProcW;
+        window_class.hInstance = GetModuleHandleW(nullptr);
+        window_class.lpszClassName = container_class;
+        RegisterClassExW(&window_class);
+
+        const RECT client = client_rect(host_->main_window_);
+        host_->container_ = CreateWindowExW(0, container_class, L"", WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                                            client.right, client.bottom, host_->main_window_, nullptr,
+                                            GetModuleHandleW(nullptr), nullptr);
+        if (!host_->container_) return last_error();
+        SetWindowPos(host_->container_, HWND_TOP, 0, 0, 0, 0,
+                     SWP_ASYNCWINDOWPOS | SWP_NOOWNERZORDER | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
+        return S_OK;
+    }
+
+    HRESULT wait(Pending& pending, HRESULT started) {
+        if (FAILED(started)) return started;
+        if (pump_until_done(pending) == Wait::quit) {
+            closed_ = true;
+            return E_ABORT;
+        }
+        return pending.result;
+    }
+
+    HRESULT create_environment() {
+        const std::wstring data_folder = settings_.data_folder ? wide_from_utf8(*settings_.data_folder) : L"";
+        Pending pending;
+        auto completed = EnvironmentCompleted::make([&](HRESULT result, ICoreWebView2Environment* environment) {
+            host_->environment_ = environment;
+            pending.result = SUCCEEDED(result) && !environment ? E_POINTER : result;
+            pending.done = true;
+            return S_OK;
+        });
+        return wait(pending, CreateCoreWebView2EnvironmentWithOptions(nullptr, data_folder.c_str(),
+                                                                      make_environment_options().Get(),
+                                                                      completed.Get()));
+    }
+
+    HRESULT create_controller() {
+        Pending pending;
+        auto completed = ControllerCompleted::make([&](HRESULT result, ICoreWebView2Controller* controller) {
+            host_->controller_ = controller;
+            pending.result = SUCCEEDED(result) && !controller ? E_POINTER : result;
+            pending.done = true;
+            return S_OK;
+        });
+        ComPtr<ICoreWebView2Environment10> environment10;
+        if (FAILED(query_interface(host_->environment_, IID_ICoreWebView2Environment10, environment10))) {
+            return wait(pending, host_->environment_->CreateCoreWebView2Controller(host_->container_, completed.Get()));
+        }
+        ComPtr<ICoreWebView2ControllerOptions> options;
+        HRESULT result = environment10->CreateCoreWebView2ControllerOptions(&options);
+        if (SUCCEEDED(result)) result = options->put_IsInPrivateModeEnabled(FALSE);
+        if (FAILED(result)) return result;
+        return wait(pending, environment10->CreateCoreWebView2ControllerWithOptions(host_->container_, options.Get(),
+                                                                                    completed.Get()));
+    }
+
+    HRESULT set_background() {
+        ComPtr<ICoreWebView2Controller2> controller2;
+        HRESULT result = query_interface(host_->controller_, IID_ICoreWebView2Controller2, controller2);
+        if (FAILED(result)) return result;
+        COREWEBVIEW2_COLOR colour{};
+        colour.A = 255;
+        colour.R = web_view_background.red;
+        colour.G = web_view_background.green;
+        colour.B = web_view_background.blue;
+        return controller2->put_DefaultBackgroundColor(colour);
+    }
+
+    HRESULT apply_settings() {
+        ComPtr<ICoreWebView2Settings> settings;
+        HRESULT result = host_->web_view_->get_Settings(&settings);
+        if (SUCCEEDED(result)) result = settings->put_IsStatusBarEnabled(FALSE);
+        if (SUCCEEDED(result)) result = settings->put_AreDefaultContextMenusEnabled(TRUE);
+        if (SUCCEEDED(result)) result = settings->put_IsZoomControlEnabled(FALSE);
+        if (SUCCEEDED(result)) result = settings->put_AreDevToolsEnabled(FALSE);
+        if (FAILED(result)) return result;
+        // Newer settings are skipped on a runtime that does not offer them.
+        if (ComPtr<ICoreWebView2Settings5> settings5; SUCCEEDED(query_interface(settings, IID_ICoreWebView2Settings5, settings5))) {
+            result = settings5->put_IsPinchZoomEnabled(FALSE);
+            if (FAILED(result)) return result;
+        }
+        if (ComPtr<ICoreWebView2Settings6> settings6; SUCCEEDED(query_interface(settings, IID_ICoreWebView2Settings6, settings6))) {
+            result = settings6->put_IsSwipeNavigationEnabled(FALSE);
+            if (FAILED(result)) return result;
+        }
+        if (ComPtr<ICoreWebView2Settings9> settings9; SUCCEEDED(query_interface(settings, IID_ICoreWebView2Settings9, settings9))) {
+            result = settings9->put_IsNonClientRegionSupportEnabled(TRUE);
+        }
+        return result;
+    }
+
+    HRESULT register_handlers() {
+        WebViewHost* host = host_.get();
+        ICoreWebView2* web_view = host->web_view_.Get();
+        EventRegistrationToken token;
+        HRESULT result = web_view->add_WindowCloseRequested(
+            WindowCloseRequested::make([host](ICoreWebView2*, IUnknown*) {
+                DestroyWindow(host->container_);
+                return S_OK;
+            }).Get(),
+            &token);
+        if (FAILED(result)) return result;
+        result = web_view->add_ContentLoading(
+            ContentLoading::make([](ICoreWebView2* sender, ICoreWebView2ContentLoadingEventArgs*) {
+                sender->ExecuteScript(wide_from_utf8(app_flag_script).c_str(),
+                                      ScriptExecuted::make([](HRESULT, LPCWSTR) { return S_OK; }).Get());
+                return S_OK;
+            }).Get(),
+            &token);
+        if (FAILED(result)) return result;
+        result = web_view->add_NavigationStarting(
+            NavigationStarting::make([host](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+                return host->on_navigation_starting(args);
+            }).Get(),
+            &token);
+        if (FAILED(result)) return result;
+        return web_view->add_NewWindowRequested(
+            NewWindowRequested::make([host](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+                return host->on_new_window_requested(args);
+            }).Get(),
+            &token);
+    }
+
+    HRESULT add_bridge_script() {
+        Pending pending;
+        auto completed = ScriptAdded::make([&](HRESULT result, LPCWSTR) {
+            pending.result = result;
+            pending.done = true;
+            return S_OK;
+        });
+        return wait(pending, host_->web_view_->AddScriptToExecuteOnDocumentCreated(
+                                 wide_from_utf8(bridge_script).c_str(), completed.Get()));
+    }
+
+    HRESULT add_request_routing() {
+        WebViewHost* host = host_.get();
+        ICoreWebView2* web_view = host->web_view_.Get();
+        EventRegistrationToken token;
+        HRESULT result = web_view->add_WebMessageReceived(
+            WebMessageReceived::make([](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs*) { return S_OK; })
+                .Get(),
+            &token);
+        if (FAILED(result)) return result;
+        result = web_view->AddWebResourceRequestedFilter(wide_from_utf8(local_request_filter(local_scheme)).c_str(),
+                                                        COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+        if (FAILED(result)) return result;
+        return web_view->add_WebResourceRequested(
+            WebResourceRequested::make([host](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
+                return host->on_resource_requested(args);
+            }).Get(),
+            &token);
+    }
+
+    HRESULT hook_main_window() {
+        host_->hook_ = std::make_unique<HookState>(HookState{host_->container_, host_->controller_});
+        if (!SetWindowSubclass(host_->main_window_, main_window_hook, hook_id,
+                               reinterpret_cast<DWORD_PTR>(host_->hook_.get()))) {
+            host_->hook_.reset();
+            return last_error();
+        }
+        return S_OK;
+    }
+
+    const AppSettings& settings_;
+    std::unique_ptr<WebViewHost> host_;
+    bool closed_ = false;
+};
+
+WebViewCreation create_web_view(HWND main_window, const AppSettings& settings, WebViewConsumers consumers) {
+    return WebViewBuilder(main_window, settings, std::move(consumers)).build();
+}
+
+WebViewHost::WebViewHost(HWND main_window, WebViewConsumers consumers)
+    : main_window_(main_window), consumers_(std::move(consumers)) {}
+
+WebViewHost::~WebViewHost() {
+    if (controller_) controller_->Close();
+    if (container_ && IsWindow(container_)) DestroyWindow(container_);
+    if (hook_) RemoveWindowSubclass(main_window_, main_window_hook, hook_id);
+}
+
+HRESULT WebViewHost::on_navigation_starting(ICoreWebView2NavigationStartingEventArgs* args) {
+    LPWSTR uri = nullptr;
+    const HRESULT result = args->get_Uri(&uri);
+    if (FAILED(result)) return result;
+    const auto url = take_task_memory_text(uri);
+    if (!url || !consumers_.navigation_decision(*url)) return args->put_Cancel(TRUE);
+    return S_OK;
+}
+
+HRESULT WebViewHost::on_new_window_requested(ICoreWebView2NewWindowRequestedEventArgs* args) {
+    LPWSTR uri = nullptr;
+    const HRESULT result = args->get_Uri(&uri);
+    if (FAILED(result)) return result;
+    const auto url = take_task_memory_text(uri);
+    if (!url || !consumers_.new_window_decision(*url)) return args->put_Handled(TRUE);
+    return S_OK;
+}
+
+HRESULT WebViewHost::on_resource_requested(ICoreWebView2WebResourceRequestedEventArgs* args) {
+    ComPtr<ICoreWebView2WebResourceRequest> request;
+    HRESULT result = args->get_Request(&request);
+    if (FAILED(result)) return result;
+    LPWSTR uri = nullptr;
+    result = request->get_Uri(&uri);
+    if (FAILED(result)) return result;
+    const auto url = take_task_memory_text(uri);
+    if (url && !is_local_scheme_url(*url, local_scheme)) return S_OK;
+
+    // The local request handler looks at the method and the URL only.
+    LPWSTR method = nullptr;
+    result = request->get_Method(&method);
+    if (FAILED(result)) return result;
+    const auto method_text = take_task_memory_text(method);
+    if (!url) return respond_bad_request(args, "request URL is not valid Unicode");
+    if (!method_text) return respond_bad_request(args, "request method is not valid Unicode");
+
+    ComPtr<ICoreWebView2Deferral> deferral;
+    result = args->GetDeferral(&deferral);
+    if (FAILED(result)) return result;
+    const LocalResponse response =
+        consumers_.request_handler.handle(LocalRequest{*method_text, rewrite_local_url(*url, local_scheme)});
+    result = respond(args, response);
+    deferral->Complete();
+    return result;
+}
+
+HRESULT WebViewHost::respond(ICoreWebView2WebResourceRequestedEventArgs* args, const LocalResponse& response) {
+    const auto body = response.body.bytes();
+    ComPtr<IStream> content;
+    if (!body.empty()) content.Attach(SHCreateMemStream(body.data(), static_cast<UINT>(body.size())));
+    ComPtr<ICoreWebView2WebResourceResponse> made;
+    const HRESULT result = environment_->CreateWebResourceResponse(
+        content.Get(), response.status, wide_from_utf8(reason_phrase(response.status)).c_str(),
+        wide_from_utf8(response_header_text(response.headers)).c_str(), &made);
+    if (FAILED(result)) return respond_bad_request(args, system_message(static_cast<std::uint32_t>(result)));
+    return args->put_Response(made.Get());
+}
+
+HRESULT WebViewHost::respond_bad_request(ICoreWebView2WebResourceRequestedEventArgs* args, std::string_view error) {
+    ComPtr<IStream> content;
+    if (!error.empty()) {
+        content.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(error.data()), static_cast<UINT>(error.size())));
+    }
+    ComPtr<ICoreWebView2WebResourceResponse> made;
+    const HRESULT result =
+        environment_->CreateWebResourceResponse(content.Get(), 400, wide_from_utf8(reason_phrase(400)).c_str(), L"", &made);
+    if (FAILED(result)) return result;
+    return args->put_Response(made.Get());
+}
+
+}  // namespace tarvela::win
