@@ -293,7 +293,7 @@ def case_app_running(case, o):
 
 def case_no_local_app_data(case, o):
     icons = case.root / "icone"
-    boxes = case.run_installer(o.real or o.installer_a, local_app_data=None, icons_in=windows_path(icons))
+    boxes = case.run_installer(o.real, local_app_data=None, icons_in=windows_path(icons))
     check_one_box(boxes, "Non trovo la cartella AppData dell'utente.")
     check_equal((case.local_app_data / "Programs").exists(), False, "Programs folder")
     check_equal(icons.exists(), False, "shortcut folder")
@@ -304,7 +304,7 @@ def case_no_local_app_data(case, o):
 def case_plain_file_for_folder(case, o):
     case.folder.parent.mkdir(parents=True)
     case.folder.write_bytes(b"un file, non una cartella")
-    boxes = case.run_installer(o.real or o.installer_a, icons_in=windows_path(case.root / "icone"))
+    boxes = case.run_installer(o.real, icons_in=windows_path(case.root / "icone"))
     check_one_box(boxes, re.compile(re.escape(f"Non riesco a creare la cartella {case.folder_windows}: ")
                                     + r"[^\r\n]+ \(os error 183\)"))
     check_equal(case.folder.read_bytes(), b"un file, non una cartella", "the plain file")
@@ -337,7 +337,7 @@ def case_real_installer(case, o):
     installer_boxes = [box for box in boxes if box[0].startswith(INSTALLER_MESSAGE_STARTS)]
     check_equal(installer_boxes, [], "installer message boxes")
     folder = local / "Programs/Tarvela Sorvelo"
-    case.check_installed(o.real_app, o.real_loader, o.real_icon, folder)
+    case.check_installed(o.real_app, o.loader, o.real_icon, folder)
     case.check_links([icons / "Start", icons / "Desktop"], windows_path(folder))
 
 
@@ -347,10 +347,9 @@ CASES = {name[len("case_"):]: function for name, function in globals().items() i
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--work", type=Path, required=True)
-    for name in ("installer-a", "installer-b", "app-a", "app-b", "loader", "icon-a", "icon-b", "lnk-reader"):
+    for name in ("installer-a", "installer-b", "app-a", "app-b", "loader", "icon-a", "icon-b", "lnk-reader",
+                 "real", "real-app", "real-icon", "web-host", "site"):
         parser.add_argument(f"--{name}", required=True)
-    for name in ("real", "real-app", "real-loader", "real-icon", "web-host", "site"):
-        parser.add_argument(f"--{name}")
     parser.add_argument("case", choices=["prepare", "remove", *CASES])
     options = parser.parse_args()
 
