@@ -27,6 +27,7 @@ class RecordingPlatform : public PosixPlatform {
   std::vector<OsString> boxes;
   std::vector<std::pair<OsString, OsString>> started;
   std::set<OsString> locked;
+  std::map<KnownFolder, OsString> known_folders;
   int writes = 0;
   int com_initialisations = 0;
 
@@ -44,6 +45,11 @@ class RecordingPlatform : public PosixPlatform {
     return PosixPlatform::move_replace(from, to);
   }
   void initialise_com() override { ++com_initialisations; }
+  std::optional<OsString> known_folder(KnownFolder folder) override {
+    auto found = known_folders.find(folder);
+    if (found == known_folders.end()) return std::nullopt;
+    return found->second;
+  }
   Failure start_process(const OsString& program, const OsString& working_directory) override {
     started.emplace_back(program, working_directory);
     return std::nullopt;
@@ -249,6 +255,22 @@ TEST_F(InstallRun, UnplaceableShortcutsAreSilent) {
   EXPECT_TRUE(platform.boxes.empty());
   expect_installed(first);
   EXPECT_EQ(platform.started.size(), 1u);
+}
+
+TEST_F(InstallRun, WithoutTheVariableShortcutsGoToTheKnownFoldersThatExist) {
+  platform.variables.erase("TARVELA_ICONE_IN");
+  platform.known_folders[KnownFolder::desktop] = (temp.path() / "Scrivania").string();
+
+  run(platform, first.build());
+
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(read_all(temp.path() / "Scrivania" / "Tarvela Sorvelo.lnk"), expected_shortcut());
+  EXPECT_FALSE(fs::exists(icons));
+  expect_installed(first);
+
+  platform.known_folders[KnownFolder::programs] = (temp.path() / "Programmi").string();
+  run(platform, second.build());
+  EXPECT_EQ(read_all(temp.path() / "Programmi" / "Tarvela Sorvelo.lnk"), expected_shortcut());
 }
 
 TEST(InstallRunStart, AppThatCannotBeStartedIsReported) {

@@ -262,6 +262,8 @@ def case_new_build(case, o):
 
     case.check_installed(o.app_b, o.loader, o.icon_b)
     case.check_links([icons / "Start", icons / "Desktop"], case.folder_windows)
+    for folder in (case.start_menu, case.desktop):
+        check_equal(list(folder.glob("*.lnk")), [], f"links in {folder}")
     check_equal(case.wait_for_app_starts(2)[:2], ["b", case.folder_windows], "start of the new build")
 
 
