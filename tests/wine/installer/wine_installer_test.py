@@ -153,6 +153,7 @@ class Case:
             command = f"set LOCALAPPDATA=&& {program}"
         else:
             command = f"set LOCALAPPDATA={local_app_data}&& {program}"
+        self.last_relay = relay
         with open(relay, "wb") as log:
             result = self.wine.run("cmd", "/c", command, extra_env=env, stderr=log)
         check_equal(result.returncode, 0, f"exit status of {Path(installer).name}")
@@ -349,6 +350,14 @@ def case_real_installer(case, o):
     folder = local / "Programs/Tarvela Sorvelo"
     case.check_installed(o.real_app, o.loader, o.real_icon, folder)
     case.check_links([icons / "Start", icons / "Desktop"], windows_path(folder))
+
+    # Started from the install folder, the app finds its loader there and runs: with no
+    # display it cannot open its window and ends with its own error box, in the same relay log.
+    def app_boxes():
+        boxes = message_boxes(case.last_relay.read_text(encoding="utf-8", errors="replace"))
+        return [box for box in boxes if not box[0].startswith(INSTALLER_MESSAGE_STARTS)]
+    wait_for(app_boxes, "the installed app's own message box", seconds=60)
+    check_equal(app_boxes()[0][1:], (CAPTION, MB_OK_ICONERROR), "the app's box caption and style")
 
 
 CASES = {name[len("case_"):]: function for name, function in globals().items() if name.startswith("case_")}
