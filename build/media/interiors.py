@@ -52,11 +52,11 @@ def wall_sign(lines, x0, x1, y_top, z, badge_size=0.9, colour=(245, 245, 246), w
     return d
 
 
-def side_sign(lines, z0, z1, y_top, x, badge_size=0.9, width=1400, facing_left=True):
-    """Lettering on a side wall x, running from z0 to z1."""
-    img = lettering(lines, width, badge_size=badge_size)
-    h = (z1 - z0) * img.height / img.width
-    a, b = (z0, z1) if facing_left else (z1, z0)
+def side_sign(lines, z_left, z_right, y_top, x, badge_size=0.9, width=1400, colour=(245, 245, 246)):
+    """Lettering on a side wall x, its left edge at z_left as seen from inside the room."""
+    img = lettering(lines, width, colour=colour, badge_size=badge_size)
+    h = abs(z_right - z_left) * img.height / img.width
+    a, b = z_left, z_right
     d = Decal([(x, y_top, a), (x, y_top, b), (x, y_top - h, b), (x, y_top - h, a)], img)
     d.bias = -100
     return d

@@ -107,8 +107,12 @@ def paint(colour, bands=(), panels=(), mirrors=(), windows=(), texture=0.05, sky
             pane = inner & ~mull
             if emit is None:
                 emit = np.zeros((a.size, 3), np.float32)
-            t = np.clip((b[pane] - b0) / max(b1 - b0, 1e-3), 0, 1)[:, None]
-            emit[pane] = (rgb((215, 228, 240)) * t + rgb((235, 238, 235)) * (1 - t)) * 1.5
+            t = np.clip((b[pane] - b0) / max(b1 - b0, 1e-3), 0, 1)
+            view = rgb((150, 190, 230)) * t[:, None] + rgb((225, 232, 238)) * (1 - t[:, None])
+            treeline = t < 0.28 + 0.12 * smooth_noise(a[pane], a[pane] * 0, 0.7, 71)
+            view[treeline] = rgb((70, 110, 80)) * (0.8 + 0.4 * smooth_noise(a[pane][treeline], b[pane][treeline],
+                                                                              0.15, 73))[:, None]
+            emit[pane] = view * 1.1
             c[pane] = 0
             c[mull] = rgb((55, 57, 62))
         return Surface(c, emit=emit, mirror=mirror)
@@ -133,13 +137,15 @@ def ceiling(colour=(40, 41, 45), panels=(), emit=2.2, beams=0.0):
     return mat
 
 
-def glass_front(frame=(60, 62, 68), pane=1.2, mullion=0.05, transom=None, interior=(36, 38, 44), lit=0.0):
-    """A shop-front: dark panes that mirror the street, metal frames; `lit` makes the inside glow."""
+def glass_front(frame=(60, 62, 68), pane=1.2, mullion=0.05, transom=None, interior=(36, 38, 44), lit=0.0,
+                strip_at=None):
+    """A shop-front: dark panes that mirror the street, metal frames; `lit` makes the inside glow, brightest
+    along the ceiling lights seen through the glass at height `strip_at`."""
     fc, ic = rgb(frame), rgb(interior)
 
     def mat(a, b, p):
         c = np.broadcast_to(ic, (a.size, 3)).copy()
-        mirror = np.full(a.size, 0.45, np.float32)
+        mirror = np.full(a.size, 0.16, np.float32)
         fr = _seam(a, pane, mullion / 2)
         if transom is not None:
             fr |= np.abs(b - transom) < mullion / 2
@@ -148,7 +154,10 @@ def glass_front(frame=(60, 62, 68), pane=1.2, mullion=0.05, transom=None, interi
         e = None
         if lit:
             e = np.zeros((a.size, 3), np.float32)
-            glow = (0.5 + 0.5 * smooth_noise(a, b, 0.9, 31))[:, None] * rgb((255, 236, 205)) * lit
+            level = 0.35 + 0.4 * smooth_noise(a, b, 0.9, 31)
+            if strip_at is not None:
+                level = level + 2.5 * np.exp(-((b - strip_at) / 0.08) ** 2) * (np.mod(a, 1.6) < 0.9)
+            glow = level[:, None] * rgb((255, 236, 205)) * lit
             e[~fr] = glow[~fr]
         return Surface(c, emit=e, mirror=mirror)
     return mat
@@ -186,7 +195,7 @@ def paving(colour=(150, 148, 142), size=0.5, kerb_at=None, road=(52, 54, 58)):
     return mat
 
 
-def sky(top=(70, 120, 190), horizon=(200, 220, 236), clouds=0.35):
+def sky(top=(38, 92, 176), horizon=(168, 198, 230), clouds=0.35):
     """Daylight sky with soft clouds, as a function of ray direction."""
     top_c, hor_c = rgb(top), rgb(horizon)
 
@@ -196,9 +205,9 @@ def sky(top=(70, 120, 190), horizon=(200, 220, 236), clouds=0.35):
         u = d[:, 0] / np.maximum(d[:, 1] + 0.15, 0.05)
         v = d[:, 2] / np.maximum(d[:, 1] + 0.15, 0.05)
         n = smooth_noise(u, v, 1.4, 59) * 0.65 + smooth_noise(u, v, 0.5, 61) * 0.35
-        cl = np.clip((n - 0.52) * 3.0, 0, 1)[:, None] * clouds * (d[:, 1:2] > -0.02)
+        cl = np.clip((n - 0.5) * 3.0, 0, 1)[:, None] * clouds * (d[:, 1:2] > -0.02)
         c = c * (1 - cl) + cl * np.array([0.97, 0.97, 0.98], np.float32)
-        return c * 1.55
+        return c * 1.3
     return f
 
 

@@ -31,7 +31,7 @@ class Camera:
     def scaled(self, k):
         c = Camera.__new__(Camera)
         c.__dict__.update(self.__dict__)
-        c.w, c.h, c.f = self.w * k, self.h * k, self.f * k
+        c.w, c.h, c.f = round(self.w * k), round(self.h * k), self.f * k
         return c
 
     def to_cam(self, pts):
@@ -129,7 +129,7 @@ class Shell:
             best_i = np.where(ok, i, best_i)
         return best_t, best_i
 
-    def shade(self, o, d, depth=0):
+    def shade(self, o, d, depth=0, sheen_pass=False):
         n = d.shape[0]
         colour = np.zeros((n, 3), np.float32)
         glow = np.zeros((n, 3), np.float32)
@@ -151,12 +151,12 @@ class Shell:
             lit = surf.base * self.lighting.at(p, normal) * self._corners(p, r)[:, None]
             if surf.emit is not None:
                 lit = lit + surf.emit
-            if depth == 0 and (np.any(surf.mirror) or np.any(surf.gloss)):
+            if depth == 0 and (np.any(surf.mirror) or (sheen_pass and np.any(surf.gloss))):
                 rd = d[sel].copy()
                 rd[:, r.axis] *= -1
                 mirror = np.broadcast_to(np.asarray(surf.mirror, np.float32), (sel.size,))
                 gloss = np.broadcast_to(np.asarray(surf.gloss, np.float32), (sel.size,))
-                want = (mirror > 0) | (gloss > 0)
+                want = (mirror > 0) | ((gloss > 0) & sheen_pass)
                 if want.any():
                     rc, rg, _ = self.shade(p[want] + normal[want] * 1e-3, rd[want], depth + 1)
                     m = mirror[want, None]
@@ -181,10 +181,12 @@ class Shell:
             occl *= 1 - 0.38 * np.exp(-np.maximum(dd, 0) / 0.45)
         return occl
 
-    def render(self, cam):
+    def render(self, cam, sheen_pass=False):
+        """Colour, glow and glossy sheen per pixel; the sheen only when asked (it is drawn blurred, so a
+        coarse pass is enough and saves tracing a second ray for every floor pixel)."""
         d = cam.rays().reshape(-1, 3)
         o = np.broadcast_to(cam.pos.astype(np.float32), d.shape)
-        colour, glow, sheen = self.shade(o, d)
+        colour, glow, sheen = self.shade(o, d, sheen_pass=sheen_pass)
         return [a.reshape(cam.h, cam.w, 3) for a in (colour, glow, sheen)]
 
 
@@ -531,13 +533,17 @@ class Renderer:
 
     def render(self):
         cam = self.cam
-        shell, glow, sheen = self.shell.render(cam)
+        shell, glow, _ = self.shell.render(cam)
         shadow = self._shadows()[..., None]
         shell = tone(shell * shadow)
-        sheen_img = Image.fromarray((tone(sheen * shadow) * 255).astype(np.uint8), "RGB")
-        shell = shell + np.asarray(sheen_img.filter(ImageFilter.GaussianBlur(cam.w / 160)), np.float32) / 255
+        _, _, sheen = self.shell.render(cam.scaled(0.25), sheen_pass=True)
+        sheen_img = Image.fromarray((tone(sheen) * 255).astype(np.uint8), "RGB").resize((cam.w, cam.h), Image.BILINEAR)
+        sheen = np.asarray(sheen_img.filter(ImageFilter.GaussianBlur(cam.w / 200)), np.float32) / 255
+        shell = shell + sheen * shadow
         big = cam.scaled(self.SS)
-        layer = Image.new("RGBA", (big.w, big.h), (0, 0, 0, 0))
+        # objects are drawn at twice the size over the enlarged shell, then reduced: smooth edges at C speed
+        base = Image.fromarray((np.clip(shell, 0, 1) * 255 + 0.5).astype(np.uint8), "RGB")
+        layer = base.resize((big.w, big.h), Image.NEAREST).convert("RGBA")
         draw = ImageDraw.Draw(layer)
         solids = [p for p in self.parts if isinstance(p, Part)]
         shaded = self._face_colours(solids, big)
@@ -551,15 +557,8 @@ class Renderer:
                 self._draw_decal(layer, p, big)
             else:
                 self._draw_part(draw, shaded.get(index[id(p)], ()), big)
-        obj = np.asarray(layer, np.float32) / 255
-        a = obj[..., 3:4]
-        pre = obj[..., :3] * a
-        k = self.SS
-        pre = pre.reshape(cam.h, k, cam.w, k, 3).mean((1, 3))
-        a = a.reshape(cam.h, k, cam.w, k, 1).mean((1, 3))
-        img = shell * (1 - a) + pre
-        emit_glow = tone(glow) * (1 - a)
-        return self._finish(img, emit_glow)
+        img = np.asarray(layer.convert("RGB").reduce(self.SS), np.float32) / 255
+        return self._finish(img, tone(glow))
 
     def _finish(self, img, glow):
         cam = self.cam

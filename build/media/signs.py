@@ -28,7 +28,8 @@ def lettering(lines, width, colour=WHITE, ground=None, badge_size=0, pad=0.06):
 
 
 def stripe_banner(text, width, height, ground=RED, colour=WHITE):
-    img = Image.new("RGBA", (width, height), ground + (255,))
+    """One line of capitals centred on a band; ground None leaves the band transparent."""
+    img = Image.new("RGBA", (width, height), ground + (255,) if ground else (0, 0, 0, 0))
     d = ImageDraw.Draw(img)
     f = font("DejaVuSansCondensed-Bold.ttf", height * 0.62)
     if f.getlength(text) > width * 0.92:

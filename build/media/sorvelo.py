@@ -60,17 +60,18 @@ def area_corsi(w, h):
 
 
 def sala(w, h):
-    shell, light = gym_room("sorvelo", -3.5, 3.5, -1, 10, 3.4, back=dict(mirrors=((-3.2, -2.3, 0.3, 2.3),)),
-                            lights_x=(-1.5, 1.5), lights_z=(2.0, 5.5, 8.5))
+    shell, light = gym_room("sorvelo", -3.5, 3.5, -1, 9, 3.4, back=dict(mirrors=((-3.3, -2.3, 0.3, 2.3),)),
+                            lights_x=(-1.5, 1.5), lights_z=(2.0, 5.0, 7.5))
     p = []
-    p += place(cable_tower(), -1.7, 7.5, 0) + place(cable_tower(), 1.7, 7.5, 0)
-    p.append(box((0, 2.36, 7.2), (3.9, 0.12, 0.12), (19, 19, 21)))
-    p += place(bench(), 0.0, 4.8, 0)
-    p += place(bench(incline=40), -1.6, 3.2, 25)
-    p += place(bench(), 1.7, 2.6, -15)
-    p += dumbbell(0.5, 0.1, 4.0, 0.4, axis="z") + dumbbell(-0.5, 0.1, 4.1, 0.4, axis="z")
-    p.append(wall_sign([("TRAIN", 0.2), ("HARD", 0.2)], -1.0, 1.0, 3.1, 9.99, badge_size=0.0))
-    return shoot(w, h, shell, light, p, (0.3, 1.5, -0.7), 0, -6, 68, 14)
+    p += place(cable_tower(), -1.7, 7.6, 0) + place(cable_tower(), 1.7, 7.6, 0)
+    p.append(box((0, 2.36, 7.3), (3.9, 0.12, 0.12), (19, 19, 21)))
+    p += place(bench(), 0.0, 5.3, 0)
+    p += place(bench(incline=40), -1.7, 3.9, 25)
+    p += place(bench(), 1.8, 3.4, -15)
+    p += dumbbell(0.5, 0.1, 4.4, 0.4, axis="z") + dumbbell(-0.5, 0.1, 4.5, 0.4, axis="z")
+    p += dumbbell(1.3, 0.1, 2.6, 0.7, yaw=20) + dumbbell(1.7, 0.1, 2.4, 0.7, yaw=35)
+    p.append(wall_sign([("PALESTRA TARVELA", 0.12)], -1.5, 1.5, 3.25, 8.99))
+    return shoot(w, h, shell, light, p, (0.3, 1.5, 2.4), 0, -4, 74, 14)
 
 
 def esterno(w, h):
@@ -161,7 +162,8 @@ def rack(w, h):
     for i, colour in enumerate(((190, 30, 40), (30, 60, 150), (30, 30, 34))):
         p += place(medicine_ball(0.17, colour), 1.8 + i * 0.45, 3.6)
     p += place(plate_tree(), -4.0, 6.2, 90)
-    p.append(side_sign([("ZONA RACK", 0.13), ("FUNCTIONAL", 0.09)], 3.0, 8.0, 2.9, -4.99, badge_size=0.0))
+    p.append(side_sign([("ZONA RACK", 0.13), ("FUNCTIONAL", 0.09)], 3.0, 7.0, 3.3, -4.99, badge_size=0.0,
+                       colour=RED))
     return shoot(w, h, shell, light, p, (0.8, 1.7, -0.7), -8, -10, 66, 21)
 
 

@@ -1,9 +1,11 @@
 """The Tavra gym (Palestra Brivora): weights room, machines, course hall, entrance and reception."""
+from PIL import Image
+
 from equipment import (bench, dumbbell, dumbbell_rack, kettlebell, mat, medicine_ball, monitor, plant,
                        rolled_mat, selector_machine, step, treadmill, trophy, turnstile)
 from exteriors import entrance
 from interiors import BLUE, BLUE_SOFT, RED, gym_room, shoot, side_sign, wall_sign
-from materials import parquet
+from materials import parquet, zones
 from palette import WHITE
 from scene import Decal, box, floor_box, place
 from signs import stripe_banner
@@ -29,47 +31,46 @@ def sala_pesi(w, h):
 
 
 def ingresso(w, h):
-    shell, light = gym_room("tavra", -4, 4, -1, 8, 3.2, back=dict(windows=((-3.6, -1.2, 0.3, 2.8),)),
+    shell, light = gym_room("tavra", -4, 4, -1, 8, 3.2, back=dict(windows=((-3.6, -1.4, 0.3, 2.8),)),
                             lights_x=(-1.5, 1.5), lights_z=(2.0, 5.5))
     p = []
     for x in (-0.6, 0.6, 1.8):
         p += place(turnstile(), x, 3.8)
     p += place([floor_box(0, 0, 0.3, 1.0, 1.2, (150, 154, 160), shine=0.6)], 3.0, 3.8)
-    p.append(box((-1.9, 0.6, 3.8), (1.8, 1.2, 0.02), (190, 215, 230)))
+    p += _glass_wall(3.8, -4.0, -0.75, 1.2, mullions=1.0)
     p += place(plant(1.3), -3.3, 1.4)
-    p.append(wall_sign([("BENVENUTI", 0.14), ("PALESTRA BRIVORA · TAVRA", 0.06)], -0.6, 3.4, 3.0, 7.99))
+    p.append(wall_sign([("BENVENUTI", 0.14), ("PALESTRA BRIVORA · TAVRA", 0.06)], -0.8, 3.2, 3.0, 7.99))
     banner = stripe_banner("INGRESSO SOCI", 1200, 160, ground=BLUE, colour=WHITE)
-    d = Decal([(0.0, 2.4, 3.7), (2.4, 2.4, 3.7), (2.4, 2.08, 3.7), (0.0, 2.08, 3.7)], banner)
-    p.append(d)
-    p.append(box((1.2, 2.44, 3.72), (2.5, 0.06, 0.05), (60, 62, 66)))
+    p.append(Decal([(0.0, 1.55, 3.7), (2.4, 1.55, 3.7), (2.4, 1.23, 3.7), (0.0, 1.23, 3.7)], banner))
+    for x in (0.02, 2.38):
+        p.append(box((x, 0.78, 3.72), (0.04, 1.56, 0.04), (60, 62, 66)))
     return shoot(w, h, shell, light, p, (-1.0, 1.6, -0.6), 10, -7, 64, 33)
 
 
 def reception(w, h):
-    shell, light = gym_room("tavra", -3, 3, -1, 6, 3.2, back_plain=False, lights_x=(-1.2, 1.2),
-                            lights_z=(1.5, 4.0), ambient=0.26)
+    shell, light = gym_room("tavra", -3, 3, -1, 6, 3.2, back=dict(panels=((-2.1, 2.1, 0.22, 2.55, (142, 104, 68)),)),
+                            lights_x=(-1.2, 1.2), lights_z=(1.5, 4.0), ambient=0.26)
     p = []
     # counter: front panel in blue, white top, red stripe
-    p.append(floor_box(0, 3.2, 3.2, 1.05, 0.7, BLUE, shine=0.2))
-    p.append(box((0, 0.35, 2.84), (3.2, 0.06, 0.01), RED))
-    p.append(floor_box(0, 3.15, 3.3, 0.05, 0.8, (236, 236, 238), y=1.05))
-    p += place(monitor(), 0.6, 3.3, 180, 1.1)
-    p += place(monitor(screen=(200, 40, 50)), -0.6, 3.3, 180, 1.1)
-    # shelf of cups on the back wall
-    for y in (1.55, 2.15):
-        p.append(box((0, y, 5.75), (3.6, 0.04, 0.4), (120, 90, 60)))
+    p.append(floor_box(0, 3.0, 3.2, 1.05, 0.7, BLUE, shine=0.2))
+    p.append(box((0, 0.3, 2.64), (3.2, 0.06, 0.01), RED))
+    p.append(floor_box(0, 2.95, 3.3, 0.05, 0.8, (236, 236, 238), y=1.05))
+    p += place(monitor(), 0.7, 3.1, 180, 1.1)
+    p += place(monitor(screen=(200, 40, 50)), -0.7, 3.1, 180, 1.1)
+    # shelves of cups on the wooden back wall
+    for y in (1.45, 1.95):
+        p.append(box((0, y, 5.8), (3.8, 0.04, 0.36), (236, 236, 238)))
     for k in range(6):
-        x = -1.5 + k * 0.6
-        p += place(trophy(0.3 + 0.1 * (k % 3), colour=(214, 172, 64) if k % 3 else (200, 200, 206)), x, 5.75, 0,
-                   1.57)
+        p += place(trophy(0.26 + 0.08 * (k % 3), colour=(214, 172, 64) if k % 3 else (200, 200, 206)),
+                   -1.5 + k * 0.6, 5.8, 0, 1.47)
     for k in range(5):
-        p += place(trophy(0.35 + 0.08 * (k % 2)), -1.2 + k * 0.6, 5.75, 0, 2.17)
-    p += place(trophy(0.35), 1.3, 3.1, 0, 1.1)
-    p += place(plant(1.4), 2.5, 1.6)
-    p.append(wall_sign([("PALESTRA BRIVORA", 0.12), ("TAVRA", 0.07)], -1.5, 1.5, 3.05, 5.99))
+        p += place(trophy(0.3 + 0.06 * (k % 2)), -1.2 + k * 0.6, 5.8, 0, 1.97)
+    p += place(trophy(0.32), 1.3, 2.9, 0, 1.1)
+    p += place(plant(1.4), 2.4, 1.6)
+    p.append(wall_sign([("PALESTRA BRIVORA", 0.12), ("TAVRA", 0.07)], -1.3, 1.3, 3.1, 5.99))
     sign = stripe_banner("RECEPTION", 1000, 150, ground=BLUE, colour=WHITE)
-    p.append(Decal([(-0.8, 0.8, 2.84), (0.8, 0.8, 2.84), (0.8, 0.56, 2.84), (-0.8, 0.56, 2.84)], sign))
-    return shoot(w, h, shell, light, p, (-0.5, 1.55, -0.6), 4, -6, 64, 34)
+    p.append(Decal([(-0.8, 0.8, 2.64), (0.8, 0.8, 2.64), (0.8, 0.56, 2.64), (-0.8, 0.56, 2.64)], sign))
+    return shoot(w, h, shell, light, p, (-0.4, 1.5, 0.2), 4, -3, 70, 34)
 
 
 def sala(w, h):
@@ -77,14 +78,17 @@ def sala(w, h):
                             lights_x=(-3.0, 0.0, 3.0), lights_z=(3, 8, 13), panels_z=(2, 4.5, 7, 9.5, 12, 14.5),
                             power=1.0)
     p = []
-    for i in range(5):
-        p += place(treadmill(), -4.7, 3.5 + i * 1.2, -90 + 180)
-    for i, kind in enumerate(("press", "leg", "pulldown")):
-        p += place(selector_machine(kind, shroud=BLUE_SOFT if i % 2 else RED), 0.5 + i * 1.9, 11.5)
+    for i in range(6):
+        p += place(treadmill(), -4.6, 2.6 + i * 1.15, 90)
+    for i, kind in enumerate(("press", "leg", "pulldown", "press")):
+        p += place(selector_machine(kind, shroud=BLUE_SOFT if i % 2 else RED), -1.0 + i * 1.9, 11.8)
     p += place(dumbbell_rack(length=3.0), 5.4, 6.0, 90)
-    p += place(bench(), 2.8, 6.0, 90) + place(bench(incline=30), 2.8, 8.0, 90)
+    p += place(dumbbell_rack(length=3.0, start=0.6, step=0.04), 5.4, 9.2, 90)
+    p += place(bench(), 2.9, 6.0, 90) + place(bench(incline=30), 2.9, 8.6, 90)
+    p += place(bench(), 0.2, 4.2, 20)
     p.append(wall_sign([("PALESTRA BRIVORA", 0.12), ("TAVRA", 0.07)], -2.6, 2.6, 3.1, 15.99))
-    return shoot(w, h, shell, light, p, (1.0, 1.7, -0.8), -4, -7, 72, 35)
+    p.append(side_sign([("SALA PESI", 0.14)], 11.0, 7.0, 3.1, 5.99, badge_size=0.0))
+    return shoot(w, h, shell, light, p, (0.4, 1.7, -0.8), -8, -7, 74, 35)
 
 
 def macchine(w, h):
@@ -117,27 +121,25 @@ def kettlebell_(w, h):
     for i in range(4):
         p += place(rolled_mat(BLUE if i % 2 else RED), 3.3, 2.0 + i * 0.25, 90)
     p += place(medicine_ball(0.15, (30, 60, 150)), 2.2, 3.3)
-    p.append(side_sign([("CORSI", 0.16)], 4.5, 2.0, 2.8, 3.99, badge_size=0.0, facing_left=False))
+    p.append(side_sign([("CORSI", 0.16)], 4.5, 2.0, 2.8, 3.99, badge_size=0.0))
     return shoot(w, h, shell, light, p, (0.3, 1.2, -0.5), 0, -17, 58, 37)
 
 
 def _split_floor(near, far, z):
-    from materials import zones
     return zones(near, [(-100, 100, z, 100, far)])
 
 
-def _glass_wall(z, x0, x1, hgt):
-    """A glazed partition: mullions every 1.25 m and a faint tint, so the room behind shows through."""
-    from PIL import Image
+def _glass_wall(z, x0, x1, hgt, mullions=1.25):
+    """A glazed partition: mullions at even steps and a faint tint, so what stands behind shows through."""
     img = Image.new("RGBA", (1000, 330), (190, 215, 235, 40))
     d = Decal([(x0, hgt, z), (x1, hgt, z), (x1, 0, z), (x0, 0, z)], img)
     parts = [d]
     x = x0
     while x <= x1 + 1e-6:
         parts.append(box((x, hgt / 2, z), (0.05, hgt, 0.06), (70, 72, 78)))
-        x += 1.25
+        x += mullions
     parts.append(box(((x0 + x1) / 2, 0.04, z), (x1 - x0, 0.08, 0.08), (70, 72, 78)))
-    parts.append(box(((x0 + x1) / 2, 2.3, z), (x1 - x0, 0.06, 0.06), (70, 72, 78)))
+    parts.append(box(((x0 + x1) / 2, min(2.3, hgt - 0.03), z), (x1 - x0, 0.06, 0.06), (70, 72, 78)))
     return parts
 
 
