@@ -57,6 +57,10 @@ BOOL CALLBACK report_child(HWND child, LPARAM) {
 }  // namespace
 
 int wmain() {
+    // Sizes are compared in physical pixels, as the app sees them.
+    if (!SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+        SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
+    }
     const HWND window = wait_for(L"Window Class", L"Tarvela Sorvelo");
     if (!window) {
         print("window=missing");
