@@ -1,0 +1,71 @@
+#include "install_run.hpp"
+
+#include <optional>
+
+#include "messages.hpp"
+#include "shortcuts.hpp"
+#include "stamp.hpp"
+
+namespace installer {
+namespace {
+
+OsString describe(Platform& platform, OsError error) {
+  return error_text(platform.system_message(error.code), error.code);
+}
+
+// Nothing on success, else the message to show.
+std::optional<OsString> install(Platform& platform, const InstallLayout& layout, const Build& build) {
+  if (auto failure = platform.create_folder(layout.folder)) {
+    return messages::folder_not_created(layout.folder, describe(platform, *failure));
+  }
+  if (auto failure = staged_write(platform, layout.app, build.app)) {
+    return messages::app_not_replaced(describe(platform, *failure));
+  }
+  if (auto failure = staged_write(platform, layout.loader, build.loader)) {
+    return messages::loader_not_written(describe(platform, *failure));
+  }
+  if (auto failure = staged_write(platform, layout.icon, build.icon)) {
+    return messages::icon_not_written(describe(platform, *failure));
+  }
+  platform.initialise_com();
+  place_shortcuts(platform, layout);
+  // Written last: an install that stopped earlier is repeated by the next run.
+  if (auto failure = platform.write_file(layout.stamp, std::as_bytes(std::span(build.id)))) {
+    return messages::stamp_not_written(describe(platform, *failure));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool installed_build_is_current(Platform& platform, const InstallLayout& layout, std::string_view build_id) {
+  if (!platform.exists(layout.app)) return false;
+  auto stamp = platform.read_file(layout.stamp);
+  return stamp && stamp_matches(*stamp, build_id);
+}
+
+Failure staged_write(Platform& platform, const OsString& target, std::span<const std::byte> bytes) {
+  const OsString staged = staged_path(target);
+  if (auto failure = platform.write_file(staged, bytes)) return failure;
+  return platform.move_replace(staged, target);
+}
+
+void run(Platform& platform, const Build& build) {
+  auto local_app_data = platform.environment(OS_TEXT("LOCALAPPDATA"));
+  if (!local_app_data) {
+    platform.error_box(messages::no_app_data());
+    return;
+  }
+  const InstallLayout layout = install_layout(*local_app_data);
+  if (!installed_build_is_current(platform, layout, build.id)) {
+    if (auto message = install(platform, layout, build)) {
+      platform.error_box(*message);
+      return;
+    }
+  }
+  if (auto failure = platform.start_process(layout.app, layout.folder)) {
+    platform.error_box(messages::app_not_started(describe(platform, *failure)));
+  }
+}
+
+}  // namespace installer

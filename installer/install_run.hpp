@@ -1,0 +1,28 @@
+#pragma once
+// The installer's whole run: install or update when the installed build is not
+// this one, then start the app. Every failure ends the run with one error box.
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+#include "layout.hpp"
+#include "platform.hpp"
+
+namespace installer {
+
+struct Build {
+  std::span<const std::byte> app;
+  std::span<const std::byte> loader;
+  std::span<const std::byte> icon;
+  std::string_view id;
+};
+
+// True when the app is there and the stamp names this build.
+bool installed_build_is_current(Platform& platform, const InstallLayout& layout, std::string_view build_id);
+
+// Writes to the staged sibling, then moves it over the target.
+Failure staged_write(Platform& platform, const OsString& target, std::span<const std::byte> bytes);
+
+void run(Platform& platform, const Build& build);
+
+}  // namespace installer

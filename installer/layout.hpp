@@ -1,0 +1,28 @@
+#pragma once
+// Where the installer puts things, derived from the user's LOCALAPPDATA.
+#include "os_string.hpp"
+
+namespace installer {
+
+// Install folder name, shortcut name and message box caption.
+inline constexpr OsStringView product_name = OS_TEXT("Tarvela Sorvelo");
+
+struct InstallLayout {
+  OsString folder;
+  OsString app;
+  OsString loader;
+  OsString icon;
+  OsString stamp;
+};
+
+// base + separator + component; no separator is added after an empty base or
+// one that already ends in a separator.
+OsString join_path(OsStringView base, OsStringView component);
+
+InstallLayout install_layout(OsStringView local_app_data);
+
+// The sibling a file is first written to: its extension replaced by "nuovo",
+// or ".nuovo" appended to a name without one.
+OsString staged_path(OsStringView target);
+
+}  // namespace installer

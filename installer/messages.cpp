@@ -1,0 +1,53 @@
+#include "messages.hpp"
+
+namespace installer {
+namespace {
+
+bool is_trailing_blank(OsChar c) {
+  return c == OS_TEXT('\r') || c == OS_TEXT('\n') || c == OS_TEXT(' ') || c == OS_TEXT('\t');
+}
+
+OsString concat(std::initializer_list<OsStringView> pieces) {
+  OsString text;
+  for (auto piece : pieces) text += piece;
+  return text;
+}
+
+}  // namespace
+
+OsString error_text(OsStringView system_message, std::uint32_t code) {
+  while (!system_message.empty() && is_trailing_blank(system_message.back())) system_message.remove_suffix(1);
+  if (system_message.empty()) system_message = OS_TEXT("errore di sistema");
+  return concat({system_message, OS_TEXT(" (os error "), os_decimal(code), OS_TEXT(")")});
+}
+
+namespace messages {
+
+OsString no_app_data() { return OS_TEXT("Non trovo la cartella AppData dell'utente."); }
+
+OsString folder_not_created(OsStringView folder, OsStringView error) {
+  return concat({OS_TEXT("Non riesco a creare la cartella "), folder, OS_TEXT(": "), error});
+}
+
+OsString app_not_replaced(OsStringView error) {
+  return concat({OS_TEXT("Non riesco ad aggiornare l'app: forse e' aperta.\n"
+                         "Chiudi la finestra di Tarvela Sorvelo e riapri questo file.\n\n("),
+                 error, OS_TEXT(")")});
+}
+
+OsString loader_not_written(OsStringView error) {
+  return concat({OS_TEXT("Non riesco a scrivere WebView2Loader.dll: "), error});
+}
+
+OsString icon_not_written(OsStringView error) {
+  return concat({OS_TEXT("Non riesco a scrivere l'icona: "), error});
+}
+
+OsString stamp_not_written(OsStringView error) {
+  return concat({OS_TEXT("Non riesco a scrivere versione.txt: "), error});
+}
+
+OsString app_not_started(OsStringView error) { return concat({OS_TEXT("Non riesco ad aprire l'app: "), error}); }
+
+}  // namespace messages
+}  // namespace installer

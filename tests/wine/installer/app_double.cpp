@@ -1,0 +1,51 @@
+// Stands in for the app in the installer's Wine tests. It appends one line to
+// the file named by TARVELA_PROVA_REGISTRO: its variant, working directory and
+// command line. While the file named by TARVELA_PROVA_TIENI_APERTA exists it
+// keeps running, as an open app window would; then it appends "chiusa".
+#include <windows.h>
+
+#include <string>
+
+#ifndef TARVELA_PROVA_VARIANTE
+#error "TARVELA_PROVA_VARIANTE names the build variant"
+#endif
+
+namespace {
+
+std::wstring variable(const wchar_t* name) {
+  wchar_t value[4096];
+  const DWORD length = GetEnvironmentVariableW(name, value, 4096);
+  return length > 0 && length < 4096 ? std::wstring(value, length) : std::wstring();
+}
+
+void append_line(const std::wstring& log, const std::wstring& line) {
+  if (log.empty()) return;
+  HANDLE file = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  const std::wstring text = line + L"\n";
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                       nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  const std::wstring log = variable(L"TARVELA_PROVA_REGISTRO");
+  wchar_t folder[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, folder);
+  append_line(log, std::wstring(L"" TARVELA_PROVA_VARIANTE) + L"\t" + folder + L"\t" + GetCommandLineW());
+  const std::wstring hold = variable(L"TARVELA_PROVA_TIENI_APERTA");
+  if (!hold.empty()) {
+    for (int waited = 0; waited < 1200 && GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES; ++waited) {
+      Sleep(100);
+    }
+    append_line(log, L"chiusa");
+  }
+  return 0;
+}
