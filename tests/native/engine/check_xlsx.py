@@ -13,11 +13,13 @@ Every other entry must keep its compressed bytes, in the same order; every other
 its value and style; sheets, merges, column widths and row heights must stay.
 Prints what differs and exits 1 when anything does.
 """
+import datetime
 import struct
 import sys
 import zipfile
 
 import openpyxl
+from openpyxl.utils.datetime import to_excel
 
 problems = []
 
@@ -35,8 +37,15 @@ def raw_entries(path):
     return out
 
 
+_styles = {}
+
+
 def style_of(c):
-    return (repr(c.font), repr(c.fill), repr(c.border), repr(c.alignment), c.number_format)
+    # Cells share few distinct styles: describe each once.
+    key = (id(c.parent.parent), tuple(c._style or ()), type(c).__name__)
+    if key not in _styles:
+        _styles[key] = (repr(c.font), repr(c.fill), repr(c.border), repr(c.alignment), c.number_format)
+    return _styles[key]
 
 
 def main():
@@ -101,6 +110,8 @@ def main():
 
     for (sheet, ref), (kind, v) in cells.items():
         got = wb1[sheet][ref].value
+        if kind == 'n' and isinstance(got, (datetime.date, datetime.time, datetime.timedelta)):
+            got = to_excel(got)
         want = {'n': lambda: float(v), 's': lambda: v, 'b': lambda: v == 'TRUE',
                 'f': lambda: v, 'e': lambda: None}[kind]()
         ok = abs(got - want) < 1e-9 if kind == 'n' and isinstance(got, (int, float)) else got == want
