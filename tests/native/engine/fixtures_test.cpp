@@ -88,6 +88,14 @@ TEST(Fixtures, HostilePartsReadWithoutCrashing) {
   EXPECT_EQ(r.error, "il file .xlsx contiene XML che non riesco a leggere");
 }
 
+TEST(Fixtures, PartsWithAByteOrderMarkRead) {
+  auto r = read_xlsx(with_sheet("\xEF\xBB\xBF<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                                "<sheetData><row r=\"2\"><c r=\"B2\" t=\"inlineStr\"><is><t>più</t></is></c></row>"
+                                "</sheetData></worksheet>"));
+  ASSERT_TRUE(r.workbook) << r.error;
+  EXPECT_EQ(r.workbook->sheets[0].value({1, 1}).text, "più");
+}
+
 TEST(Fixtures, ChartSheetsAreNeverEdited) {
   auto r = read_xlsx(with_sheet("<chartsheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
                                 "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews></chartsheet>"));
