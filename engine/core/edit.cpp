@@ -135,9 +135,10 @@ std::optional<double> read_time(std::string_view s, bool& seconds) {
   return (v[0] * 3600 + v[1] * 60 + v[2]) / 86400.0;
 }
 
+// Fifteen significant digits, as spreadsheets show numbers for editing (0.1+0.2 is 0,3).
 std::string number_text(double x) {
   char buf[64];
-  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x);
+  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
   std::string out(buf, p);
   std::replace(out.begin(), out.end(), '.', ',');
   return out;
