@@ -14,7 +14,7 @@ namespace stilaro::formula {
 // An evaluated argument: a single value or a block of cells.
 struct Operand {
   Operand() = default;
-  Operand(Value v) : value(std::move(v)) {}  // NOLINT: a scalar converts implicitly
+  Operand(Value v) : value(std::move(v)) {}  // implicit: a scalar is an operand
 
   Value value;
   bool is_range = false;

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "formula_eval.h"
 #include "number_format.h"
