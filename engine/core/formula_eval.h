@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,8 @@ class Context {
 };
 
 Value call_function(Context& ctx, const Node& call);
+// The less common functions; nullopt for a name no function has.
+std::optional<Value> call_more_function(Context& ctx, const Node& call);
 
 // Coercions used by operators and functions.
 bool to_number(const Value& v, double& out);  // empty = 0, text must read as a number

@@ -214,6 +214,7 @@ Value call_function(Context& ctx, const Node& call) {
     if (serial < 0 || serial > 2958465) return err(ErrorCode::Num);
     return Value::of_number(serial);
   }
+  if (auto v = call_more_function(ctx, call)) return *v;
   return err(ErrorCode::Name);
 }
 

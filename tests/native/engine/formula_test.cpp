@@ -106,6 +106,22 @@ TEST(Formula, TableOfResults) {
       {"#N/A", "#N/A"},
       {"SUM(1,#DIV/0!)", "#DIV/0!"},
       {"1+", "#NAME?"},
+      {"INT(-2.5)", "-3"},
+      {"MOD(-7,3)", "2"},
+      {"MOD(1,0)", "#DIV/0!"},
+      {"PRODUCT(A1:B1,2)", "50"},
+      {"YEAR(TODAY())*10000+MONTH(TODAY())*100+DAY(TODAY())", "20261209"},
+      {"LEN(\"però\")", "4"},
+      {"UPPER(\"più forte\")", "\"PIÙ FORTE\""},
+      {"LOWER(\"ÀNCORA\")", "\"àncora\""},
+      {"TRIM(\"  panca   piana \")", "\"panca piana\""},
+      {"LEFT(\"città\",4)&RIGHT(\"città\")", "\"città\""},
+      {"COUNTIF(A1:A4,\">=15\")", "1"},
+      {"COUNTIF(A1:A4,\"TES*\")", "1"},
+      {"COUNTIF(A1:A4,\"<>10\")", "3"},
+      {"SUMIF(A1:A3,\">5\")", "30"},
+      {"SUMIF(A1:A2,10,B1:B2)", "2,5"},
+      {"COUNTIF(5,1)", "#VALUE!"},
       {"ROUND(1)", "#VALUE!"},
   };
   for (const auto& c : cases)
@@ -183,6 +199,7 @@ TEST(Formula, TypedItalianFormulasBecomeFileSyntax) {
   EXPECT_EQ(formula_from_input("A1*1,5"), "A1*1.5");
   EXPECT_EQ(formula_from_input("SUM(A1,2.5)"), "SUM(A1,2.5)");
   EXPECT_EQ(formula_from_input("E(VERO;FALSO)"), "AND(TRUE,FALSE)");
+  EXPECT_EQ(formula_from_input("CONTA.SE(A1:A9;\">80\")"), "COUNTIF(A1:A9,\">80\")");
   EXPECT_EQ(formula_from_input("MEDIA(Scheda!A1:A3)&\";\""), "AVERAGE(Scheda!A1:A3)&\";\"");
 }
 
