@@ -27,3 +27,4 @@ fi
 command -v npm >/dev/null || apt-get install -y --no-install-recommends npm
 
 npm ci --no-audit --no-fund --loglevel=error
+bash build/third-party.sh
