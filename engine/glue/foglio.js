@@ -4,6 +4,10 @@
 const SAVE_DELAY_MS = 1000;
 let view = null;  // the running engine on its canvas
 let waitingGoto = null;  // a foglio_vai that arrived before the workbook
+let generation = 0;  // counts the workbooks opened, so answers about older ones are told apart
+// Saves handed to the page and not yet answered, oldest first: each foglio_esito
+// answers the oldest, whichever workbook (or engine start) it was made for.
+const flights = [];
 
 function toBytes(data) {
   if (data instanceof Uint8Array) return data;
@@ -31,18 +35,16 @@ class EngineView {
     this.running = true;
     this.frame = 0;
     this.timer = 0;
-    this.generation = 0;
-    this.saved = wasm.st_revision();  // the last revision the page confirmed written
-    this.inFlight = null;  // {generation, revision} of the save awaiting foglio_esito
-    this.again = false;  // a save was asked for while another was in flight
+    this.generation = 0;  // of the workbook shown; 0 until one is open
+    this.saved = 0;  // the last revision the page confirmed written
+    this.again = false;  // a save was asked for while another was out
     this.context = canvas.getContext('2d', { alpha: false });
     if (!this.context) throw new Error('Stilaro non riesce a disegnare sul canvas');
   }
 
   opened() {
-    this.generation++;
+    this.generation = ++generation;
     this.saved = wasm.st_revision();
-    this.inFlight = null;
     this.again = false;
     clearTimeout(this.timer);
     if (waitingGoto !== null) {
@@ -105,7 +107,7 @@ class EngineView {
   saveNow() {
     clearTimeout(this.timer);
     if (!this.running) return;
-    if (this.inFlight) {
+    if (flights.some((f) => f.generation === this.generation)) {
       this.again = true;
       return;
     }
@@ -116,19 +118,17 @@ class EngineView {
       return;
     }
     const bytes = outputBytes();
-    this.inFlight = { generation: this.generation, revision };
+    const flight = { generation: this.generation, revision };
+    flights.push(flight);
     try {
       this.save(bytes);
     } catch (error) {
-      this.inFlight = null;
+      flights.splice(flights.indexOf(flight), 1);
       console.error(error);
     }
   }
 
-  answered(ok) {
-    const flight = this.inFlight;
-    if (!flight) return;
-    this.inFlight = null;
+  answered(flight, ok) {
     if (flight.generation !== this.generation) return;
     if (ok) this.saved = Math.max(this.saved, flight.revision);
     if (this.again) {
@@ -165,6 +165,7 @@ async function foglio_avvia(canvas, bytes, save) {
     attachInput(view);
     openWorkbook(data);
     view.opened();
+    if (document.activeElement === document.body || !document.activeElement) view.field.focus({ preventScroll: true });
   } catch (error) {
     view.stop();
     view = null;
@@ -191,9 +192,9 @@ function foglio_da_salvare() {
 }
 
 function foglio_esito(ok, text) {
-  if (!view) return;
+  const flight = flights.shift();
   if (!ok && text) console.warn('Stilaro: salvataggio non riuscito: ' + text);
-  view.answered(ok === true);
+  if (flight && view) view.answered(flight, ok === true);
 }
 
 function foglio_ferma() {
