@@ -170,8 +170,7 @@ class Painter {
       const Cell* first = sheet_.cell(m->first);
       std::uint32_t colour = first ? fill_colour(first->style) : 0;
       const Rect r = l_.range_rect(*m);
-      out_.rect(r.x + 0.5, r.y + 0.5, r.w - 1, r.h - 1, colour ? colour : kWhite);
-      if (colour) out_.rect(r.x, r.y, r.w, r.h, colour);
+      out_.rect(r.x, r.y, r.w, r.h, colour ? colour : kWhite);
     }
   }
 
@@ -208,6 +207,16 @@ class Painter {
     });
   }
 
+  // The grid line on the left edge of a column, within one row's height.
+  void cover_grid_line(std::int32_t row, std::int32_t col, const Rect& box) {
+    const Cell* right = sheet_.cell({row, col});
+    const Cell* left = col > 0 ? sheet_.cell({row, col - 1}) : nullptr;
+    if (right && (fill_colour(right->style) || wb_.styles.border_of(right->style).left.style != BorderSide::Style::None)) return;
+    if (left && (fill_colour(left->style) || wb_.styles.border_of(left->style).right.style != BorderSide::Style::None)) return;
+    const double x = l_.col_x(col);
+    out_.rect(x - 0.5, box.y + 0.5, 1, box.h - 1, kWhite);
+  }
+
   bool empty_at(std::int32_t row, std::int32_t col) const {
     const Cell* c = sheet_.cell({row, col});
     return (!c || (c->value.is_empty() && !c->has_formula())) && !sheet_.merge_at({row, col});
@@ -233,11 +242,11 @@ class Painter {
       clip.x -= reach_left;
       clip.w += reach_left + reach_right;
       if (t.spill != Align::centre) box = clip;
-      // Spilled text still hides the grid lines it crosses.
-      if (reach_left + reach_right > 0 && fill_colour(cell.style) == 0 && sheet_.view.show_grid_lines) {
-        const double tx = t.spill == Align::left ? box.x + t.inset : t.spill == Align::right ? box.right() - t.inset - t.width : box.x + box.w / 2 - t.width / 2;
-        const Rect covered = intersect(clip, {tx, box.y + 1, t.width, box.h - 1});
-        out_.rect(covered.x, covered.y, covered.w, covered.h, kWhite);
+      // Spilled text hides the grid lines it crosses, between cells without a fill.
+      if (sheet_.view.show_grid_lines && fill_colour(cell.style) == 0) {
+        for (std::int32_t c = a.col + 1; l_.col_x(c) < clip.right() - 0.5 && c < kMaxColumns; ++c)
+          cover_grid_line(a.row, c, box);
+        for (std::int32_t c = a.col; c > 0 && l_.col_x(c) > clip.x + 0.5; --c) cover_grid_line(a.row, c, box);
       }
     }
     clip = intersect(clip, pane);
@@ -256,7 +265,10 @@ class Painter {
     cells(rows, all_cols, [&](CellAddress a, const Cell& cell) {
       if (cell.value.is_empty()) return;
       if (sheet_.merge_at(a) || l_.geometry().cols.hidden(a.col)) return;
-      if ((a.col < cols.first - 30 || a.col > cols.last + 30)) return;
+      if (a.col < cols.first - 30 || a.col > cols.last + 30) return;
+      // Frozen columns draw their text in their own pane only.
+      const std::int32_t frozen = l_.viewport().frozen_cols;
+      if ((a.col < frozen) != (cols.first < frozen)) return;
       draw_text(a, cell, l_.cell_rect(a), pane);
     });
     for (const CellRange* m : merges_in(rows, cols)) {
