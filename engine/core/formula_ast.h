@@ -1,0 +1,63 @@
+// Tokens and syntax tree of formulas. Internal to the engine.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "address.h"
+#include "value.h"
+
+namespace stilaro::formula {
+
+// One end of a reference, with its "$" marks.
+struct RefPoint {
+  std::int32_t row = 0;
+  std::int32_t col = 0;
+  bool abs_row = false;
+  bool abs_col = false;
+};
+
+struct Reference {
+  enum class Kind : std::uint8_t { Cell, Area, Columns, Rows };
+  Kind kind = Kind::Cell;
+  std::string sheet;  // empty: the formula's own sheet
+  RefPoint first, last;
+};
+
+struct Token {
+  enum class Type : std::uint8_t {
+    Number, String, Bool, Error, Ref, Name, Function, Operator, LParen, RParen, Comma, End
+  };
+  Type type = Type::End;
+  std::size_t begin = 0, end = 0;  // span in the source text
+  double number = 0;
+  std::string text;     // string value, name, function name (upper case), operator
+  ErrorCode error = ErrorCode::Value;
+  Reference ref;
+  std::size_t sheet_end = 0;  // for Ref: where the "Sheet!" prefix ends (== begin when none)
+};
+
+// Splits a formula (without "="); nullopt on characters that start no token.
+std::optional<std::vector<Token>> tokenize(std::string_view text);
+
+struct Node {
+  enum class Kind : std::uint8_t { Number, String, Bool, Error, Ref, Name, Unary, Binary, Percent, Call, Missing };
+  Kind kind = Kind::Number;
+  double number = 0;
+  std::string text;  // string value, name, function name, operator
+  ErrorCode error = ErrorCode::Value;
+  Reference ref;
+  std::vector<std::unique_ptr<Node>> args;
+};
+
+// Parses a formula (without "="); nullptr when it is not well formed.
+std::unique_ptr<Node> parse(std::string_view text);
+
+// "A1", "$B$2": the text of a reference end.
+std::string point_text(const RefPoint& p, Reference::Kind kind);
+
+}  // namespace stilaro::formula

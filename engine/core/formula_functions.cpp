@@ -1,0 +1,221 @@
+// The function library: the functions people use on training cards.
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "formula_eval.h"
+#include "number_format.h"
+
+namespace stilaro::formula {
+
+namespace {
+
+using Args = std::vector<std::unique_ptr<Node>>;
+
+Value err(ErrorCode e) { return Value::of_error(e); }
+
+// Rounds away the binary noise of decimal fractions (2.675 is 2.67499999...) to 15
+// significant digits, as spreadsheets do before rounding.
+double clean(double v) {
+  char buf[32];
+  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
+  if (ec != std::errc()) return v;
+  double out = v;
+  std::from_chars(buf, p, out);
+  return out;
+}
+
+enum class Rounding { Nearest, Up, Down };
+
+Value round_fn(Context& ctx, const Args& a, Rounding mode) {
+  if (a.size() != 2) return err(ErrorCode::Value);
+  Value v = ctx.scalar(*a[0]), d = ctx.scalar(*a[1]);
+  if (v.is_error()) return v;
+  if (d.is_error()) return d;
+  double x, digits;
+  if (!to_number(v, x) || !to_number(d, digits)) return err(ErrorCode::Value);
+  int n = static_cast<int>(std::trunc(std::clamp(digits, -308.0, 308.0)));
+  double scale = std::pow(10.0, std::abs(n));
+  double scaled = clean(n >= 0 ? x * scale : x / scale);
+  double m = std::abs(scaled);
+  double r = mode == Rounding::Nearest ? std::floor(m + 0.5) : mode == Rounding::Up ? std::ceil(m) : std::floor(m);
+  r = std::copysign(r, scaled);
+  return checked(n >= 0 ? r / scale : r * scale);
+}
+
+// SUM, AVERAGE, MIN, MAX, COUNT: numbers in cells count, texts and booleans in cells do
+// not; values typed as arguments count when they read as numbers.
+struct Numbers {
+  std::vector<double> values;
+  std::optional<Value> error;
+  bool strict = true;  // a direct text argument that is no number is #VALUE!
+};
+
+Numbers collect(Context& ctx, const Args& a, bool strict) {
+  Numbers out;
+  out.strict = strict;
+  for (const auto& arg : a) {
+    Operand o = ctx.evaluate(*arg);
+    if (o.is_range) {
+      ctx.each(o, [&](const Value& v) {
+        if (v.is_error() && !out.error) out.error = v;
+        if (v.is_number()) out.values.push_back(v.number);
+      });
+    } else {
+      const Value& v = o.value;
+      if (v.is_error()) {
+        if (strict && !out.error) out.error = v;
+        continue;
+      }
+      double x;
+      if (v.is_empty()) continue;
+      if (to_number(v, x)) out.values.push_back(x);
+      else if (strict && !out.error) out.error = err(ErrorCode::Value);
+    }
+  }
+  return out;
+}
+
+Value logical(Context& ctx, const Args& a, bool is_and) {
+  if (a.empty()) return err(ErrorCode::Value);
+  bool any = false, result = is_and;
+  std::optional<Value> error;
+  auto take = [&](const Value& v, bool from_range) {
+    if (v.is_error()) {
+      if (!error) error = v;
+      return;
+    }
+    if (from_range && v.is_text()) return;
+    bool b;
+    if (!to_bool(v, b)) {
+      if (!error) error = err(ErrorCode::Value);
+      return;
+    }
+    any = true;
+    result = is_and ? (result && b) : (result || b);
+  };
+  for (const auto& arg : a) {
+    Operand o = ctx.evaluate(*arg);
+    if (o.is_range) ctx.each(o, [&](const Value& v) { take(v, true); });
+    else if (!o.value.is_empty()) take(o.value, false);
+  }
+  if (error) return *error;
+  if (!any) return err(ErrorCode::Value);
+  return Value::of_bool(result);
+}
+
+}  // namespace
+
+Value call_function(Context& ctx, const Node& call) {
+  const std::string& f = call.text;
+  const Args& a = call.args;
+
+  if (f == "SUM" || f == "AVERAGE" || f == "MIN" || f == "MAX" || f == "COUNT") {
+    Numbers n = collect(ctx, a, f != "COUNT");
+    if (f == "COUNT") return Value::of_number(static_cast<double>(n.values.size()));
+    if (n.error) return *n.error;
+    if (f == "SUM") {
+      double s = 0;
+      for (double x : n.values) s += x;
+      return checked(s);
+    }
+    if (f == "AVERAGE") {
+      if (n.values.empty()) return err(ErrorCode::Div0);
+      double s = 0;
+      for (double x : n.values) s += x;
+      return checked(s / static_cast<double>(n.values.size()));
+    }
+    if (n.values.empty()) return Value::of_number(0);
+    return Value::of_number(f == "MIN" ? *std::min_element(n.values.begin(), n.values.end())
+                                       : *std::max_element(n.values.begin(), n.values.end()));
+  }
+  if (f == "COUNTA") {
+    double count = 0;
+    for (const auto& arg : a) {
+      if (arg->kind == Node::Kind::Missing) continue;
+      Operand o = ctx.evaluate(*arg);
+      if (o.is_range) ctx.each(o, [&](const Value&) { ++count; });
+      else ++count;
+    }
+    return Value::of_number(count);
+  }
+  if (f == "IF") {
+    if (a.empty() || a.size() > 3) return err(ErrorCode::Value);
+    Value c = ctx.scalar(*a[0]);
+    if (c.is_error()) return c;
+    bool b;
+    if (!to_bool(c, b)) return err(ErrorCode::Value);
+    if (b) return a.size() > 1 && a[1]->kind != Node::Kind::Missing ? ctx.scalar(*a[1]) : Value::of_number(0);
+    if (a.size() < 3) return Value::of_bool(false);
+    return a[2]->kind == Node::Kind::Missing ? Value::of_number(0) : ctx.scalar(*a[2]);
+  }
+  if (f == "IFERROR") {
+    if (a.size() != 2) return err(ErrorCode::Value);
+    Value v = ctx.scalar(*a[0]);
+    return v.is_error() ? ctx.scalar(*a[1]) : v;
+  }
+  if (f == "ROUND") return round_fn(ctx, a, Rounding::Nearest);
+  if (f == "ROUNDUP") return round_fn(ctx, a, Rounding::Up);
+  if (f == "ROUNDDOWN") return round_fn(ctx, a, Rounding::Down);
+  if (f == "ABS") {
+    if (a.size() != 1) return err(ErrorCode::Value);
+    Value v = ctx.scalar(*a[0]);
+    double x;
+    if (v.is_error()) return v;
+    if (!to_number(v, x)) return err(ErrorCode::Value);
+    return Value::of_number(std::abs(x));
+  }
+  if (f == "AND") return logical(ctx, a, true);
+  if (f == "OR") return logical(ctx, a, false);
+  if (f == "NOT") {
+    if (a.size() != 1) return err(ErrorCode::Value);
+    Value v = ctx.scalar(*a[0]);
+    bool b;
+    if (v.is_error()) return v;
+    if (!to_bool(v, b)) return err(ErrorCode::Value);
+    return Value::of_bool(!b);
+  }
+  if (f == "CONCATENATE" || f == "CONCAT") {
+    std::string out;
+    for (const auto& arg : a) {
+      Value v = ctx.scalar(*arg);
+      if (v.is_error()) return v;
+      out += to_text(v);
+    }
+    return Value::of_text(std::move(out));
+  }
+  if (f == "TEXT") {
+    if (a.size() != 2) return err(ErrorCode::Value);
+    Value v = ctx.scalar(*a[0]), code = ctx.scalar(*a[1]);
+    if (v.is_error()) return v;
+    if (code.is_error()) return code;
+    double x;
+    // Numbers written as text are formatted as numbers.
+    if (v.is_text() && to_number(v, x)) v = Value::of_number(x);
+    return Value::of_text(format_value(v, to_text(code)).text);
+  }
+  if (f == "TODAY") {
+    if (!a.empty()) return err(ErrorCode::Value);
+    return Value::of_number(std::floor(ctx.options().today));
+  }
+  if (f == "DATE") {
+    if (a.size() != 3) return err(ErrorCode::Value);
+    double part[3];
+    for (int i = 0; i < 3; ++i) {
+      Value v = ctx.scalar(*a[static_cast<std::size_t>(i)]);
+      if (v.is_error()) return v;
+      if (!to_number(v, part[i])) return err(ErrorCode::Value);
+      part[i] = std::trunc(part[i]);
+    }
+    double y = part[0];
+    if (y >= 0 && y < 1900) y += 1900;
+    if (y < 1900 || y > 9999 || std::abs(part[1]) > 1e6 || std::abs(part[2]) > 1e8) return err(ErrorCode::Num);
+    double serial = date_serial(static_cast<int>(y), static_cast<int>(part[1]), static_cast<int>(part[2]));
+    if (serial < 0 || serial > 2958465) return err(ErrorCode::Num);
+    return Value::of_number(serial);
+  }
+  return err(ErrorCode::Name);
+}
+
+}  // namespace stilaro::formula
