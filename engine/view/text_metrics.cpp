@@ -88,8 +88,8 @@ constexpr WidthRun kWidths[] = {
 };
 
 struct Table {
-  unsigned short regular[0x2030] = {};
-  unsigned short bold[0x2030] = {};
+  unsigned short regular[0x20B0] = {};
+  unsigned short bold[0x20B0] = {};
   Table() {
     for (const auto& run : kWidths)
       for (const char32_t* c = run.chars; *c; ++c) {
@@ -144,7 +144,7 @@ char32_t next_code_point(std::string_view s, std::size_t& i) {
 }
 
 int advance_per_mille(char32_t c, bool bold) {
-  if (c < 0x2030) {
+  if (c < 0x20B0) {
     int w = bold ? table().bold[c] : table().regular[c];
     if (w) return w;
   }

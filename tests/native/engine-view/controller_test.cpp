@@ -197,7 +197,7 @@ TEST_F(ControllerTest, DeleteUndoRedo) {
 TEST_F(ControllerTest, CopyAndPasteTabSeparatedText) {
   open("simple.xlsx");
   ASSERT_TRUE(c.go_to("A1:A2"));
-  EXPECT_EQ(c.copy(), "ATLETA: MARIO ROSSI\r\nPERSONAL COACH: LUCA BIANCHI");
+  EXPECT_EQ(c.copy(), "ATLETA: MARIO ROSSI\r\nPERSONAL COACH: LUCA BIANCHI\r\n");
   ASSERT_TRUE(c.go_to("L5"));
   EXPECT_TRUE(c.paste("1\t2\n3\t4") & kChanged);
   EXPECT_DOUBLE_EQ(value({4, 11}).number, 1);
@@ -226,9 +226,16 @@ TEST_F(ControllerTest, KeysMoveAndExtendTheSelection) {
   c.key(Key::page_down, 0);
   EXPECT_EQ(c.state().active.row, page);
   EXPECT_GT(c.layout().first_row(), 0);
+  // Ctrl+arrow through empty cells stops at the edge of what is written.
+  ASSERT_TRUE(c.go_to("Z50"));
   c.key(Key::up, kCtrl);
-  c.key(Key::up, kCtrl);
-  EXPECT_EQ(c.state().active.row, 0);
+  EXPECT_EQ(c.state().active, (CellAddress{0, 25}));
+  c.key(Key::down, kCtrl);
+  EXPECT_EQ(c.state().active, (CellAddress{627, 25}));
+  // Within written cells it stops at the block's end: A9 starts the week's exercises.
+  ASSERT_TRUE(c.go_to("A9"));
+  c.key(Key::down, kCtrl);
+  EXPECT_EQ(c.state().active, (CellAddress{15, 0}));
 }
 
 TEST_F(ControllerTest, ScrollAndZoomStayInBounds) {
