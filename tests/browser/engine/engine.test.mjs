@@ -229,6 +229,34 @@ test('undo, the mouse and Escape', async () => {
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
+test('the auto-filter button filters rows by value; a defined name is a place to go', async () => {
+  const file = join(scratch, 'filtro.xlsx');
+  execFileSync('/usr/bin/python3', [join(here, 'make-filter-card.py'), file]);
+  await page.evaluate(async (bytes) => {
+    risposte = 0;
+    salvataggi.length = 0;
+    await stilaro.foglio_avvia(document.getElementById('foglio'), new Uint8Array(bytes), salvaDalStilaro);
+  }, [...readFileSync(file)]);
+  const box = await page.locator('#foglio').boundingBox();
+  // A1 spans x 32-96 and y 50-70 (edit bar 30, column headers 20, row headers 32);
+  // its 16-pixel button sits in the cell's bottom-right corner.
+  await page.mouse.click(box.x + 87, box.y + 61);
+  await page.screenshot({ path: join(shots, 'filter-menu.png') });
+  // The menu opens under the button: "(Seleziona tutto)", PANCA, SQUAT, STACCO, then OK.
+  await page.mouse.click(box.x + 99, box.y + 77 + 22 + 11);
+  await page.mouse.click(box.x + 99, box.y + 77 + 22 * 4 + 6 + 17);
+  await page.screenshot({ path: join(shots, 'filtered.png') });
+  await page.evaluate(() => stilaro.foglio_vai('Record'));
+  await page.keyboard.type('125');
+  await page.keyboard.press('Enter');
+  await page.evaluate(() => stilaro.foglio_conferma());
+  const saved = cellsOf(await lastSave(), ['B5', 'A3']);
+  assert.deepEqual(saved.hidden_rows, [2, 4]);
+  assert.equal(saved.cells.B5, 125);
+  assert.equal(saved.cells.A3, 'SQUAT');
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+});
+
 test('foglio_ferma stops the engine and takes its field away', async () => {
   await start('simple.xlsx');
   await page.keyboard.type('1');
