@@ -7,7 +7,7 @@ namespace stilaro {
 namespace {
 
 // Days from 1970-01-01 of a proleptic Gregorian date.
-std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -28,8 +28,8 @@ void civil_from_days(std::int64_t z, int& y, int& m, int& d) {
   y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
 }
 
-const std::int64_t kEpoch = days_from_civil(1899, 12, 30);
-const std::int64_t kMarch1900 = days_from_civil(1900, 3, 1);
+constexpr std::int64_t kEpoch = days_from_civil(1899, 12, 30);
+constexpr std::int64_t kMarch1900 = days_from_civil(1900, 3, 1);
 
 }  // namespace
 

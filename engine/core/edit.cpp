@@ -203,7 +203,10 @@ ParsedInput parse_input(std::string_view typed, bool text_format, double today) 
   return out;
 }
 
-Editor::Editor(Workbook& workbook, RecalcOptions options) : workbook_(workbook), options_(options) {}
+Editor::Editor(Workbook& workbook, RecalcOptions options) : workbook_(workbook), options_(options) {
+  // Cached results in files may be stale or missing (some writers leave them out).
+  recalculate(workbook_, options_);
+}
 
 std::optional<Cell> Editor::prepared(std::int32_t sheet, CellAddress at, std::string_view typed, bool& ok) {
   Sheet& s = workbook_.sheets[static_cast<std::size_t>(sheet)];

@@ -8,6 +8,7 @@
 //   ed.undo();
 //
 // The Editor holds a reference: the workbook must outlive it and not be replaced.
+// Creating it recalculates the workbook, so formula cells show fresh results.
 #pragma once
 
 #include <cstdint>

@@ -273,11 +273,27 @@ std::vector<Section> parse_code(std::string_view code) {
 // exactly `decimals` fraction digits.
 void fixed_digits(double x, int decimals, std::string& integer, std::string& fraction) {
   char buf[400];
-  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, std::abs(x), std::chars_format::fixed, decimals);
-  std::string_view s(buf, ec == std::errc() ? static_cast<std::size_t>(p - buf) : 0);
-  auto dot = s.find('.');
-  integer = std::string(s.substr(0, dot));
-  fraction = dot == std::string_view::npos ? std::string() : std::string(s.substr(dot + 1));
+  double a = std::abs(x);
+  double scaled = a * std::pow(10.0, decimals);
+  std::string_view s;
+  std::string digits;
+  if (decimals <= 15 && scaled < 1e15) {
+    // Halves round away from zero, after the binary noise is cleaned off (2.675 -> 2.68).
+    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, scaled, std::chars_format::scientific, 14);
+    double cleaned = scaled;
+    if (ec == std::errc()) std::from_chars(buf, p, cleaned);
+    auto [q, ec2] = std::to_chars(buf, buf + sizeof buf, std::floor(cleaned + 0.5), std::chars_format::fixed, 0);
+    digits.assign(buf, ec2 == std::errc() ? q : buf);
+    if (static_cast<int>(digits.size()) <= decimals) digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), '0');
+    integer = digits.substr(0, digits.size() - static_cast<std::size_t>(decimals));
+    fraction = digits.substr(digits.size() - static_cast<std::size_t>(decimals));
+  } else {
+    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::fixed, decimals);
+    s = std::string_view(buf, ec == std::errc() ? static_cast<std::size_t>(p - buf) : 0);
+    auto dot = s.find('.');
+    integer = std::string(s.substr(0, dot));
+    fraction = dot == std::string_view::npos ? std::string() : std::string(s.substr(dot + 1));
+  }
   std::size_t nz = integer.find_first_not_of('0');
   integer = nz == std::string::npos ? std::string() : integer.substr(nz);
 }

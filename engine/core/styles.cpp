@@ -58,8 +58,10 @@ std::string_view Styles::number_format_of(std::uint32_t i) const {
 
 std::uint32_t Styles::with_number_format(std::uint32_t base, std::string_view code) {
   std::optional<std::uint32_t> id;
-  for (std::uint32_t i = 0; i < 50 && !id; ++i)
-    if (builtin_number_format(i) == code) id = i;
+  // Built-in ids whose look depends on the reader's locale (currency, dates, times)
+  // would show differently in other programs: those codes are written out instead.
+  for (std::uint32_t i : {0u, 1u, 2u, 3u, 4u, 9u, 10u, 11u, 12u, 13u, 45u, 46u, 47u, 48u, 49u})
+    if (!id && builtin_number_format(i) == code) id = i;
   for (const auto& [k, v] : custom_number_formats)
     if (!id && v == code) id = k;
   if (!id) {

@@ -1,1 +1,190 @@
+// Formula results against a table of expected values, recalculation order and cycles.
 #include <gtest/gtest.h>
+
+#include "formula.h"
+#include "number_format.h"
+#include "workbook.h"
+
+namespace stilaro {
+namespace {
+
+// A two-sheet workbook: Scheda!A1:A4 = 10, 20, "testo", empty; B1 = 2.5; B2 = TRUE;
+// 'Settimana 2'!C3 = 7; the name Carichi = Scheda!$A$1:$A$2.
+Workbook sample() {
+  Workbook wb = new_workbook();
+  wb.sheets[0].name = "Scheda";
+  Sheet& s = wb.sheets[0];
+  s.cell_at({0, 0}).value = Value::of_number(10);
+  s.cell_at({1, 0}).value = Value::of_number(20);
+  s.cell_at({2, 0}).value = Value::of_text("testo");
+  s.cell_at({0, 1}).value = Value::of_number(2.5);
+  s.cell_at({1, 1}).value = Value::of_bool(true);
+  Sheet other;
+  other.name = "Settimana 2";
+  other.cell_at({2, 2}).value = Value::of_number(7);
+  wb.sheets.push_back(std::move(other));
+  wb.defined_names.push_back({"Carichi", "Scheda!$A$1:$A$2", -1, false});
+  return wb;
+}
+
+std::string shown(const Value& v) {
+  if (v.is_number()) return format_general(v.number);
+  if (v.is_bool()) return v.number != 0 ? "TRUE" : "FALSE";
+  if (v.is_error()) return std::string(error_text(v.error));
+  if (v.is_text()) return "\"" + v.text + "\"";
+  return "<empty>";
+}
+
+TEST(Formula, TableOfResults) {
+  Workbook wb = sample();
+  RecalcOptions opt{date_serial(2026, 12, 9)};
+  struct Case {
+    const char* formula;
+    const char* expected;
+  } cases[] = {
+      {"1+2*3", "7"},
+      {"(1+2)*3", "9"},
+      {"-2^2", "4"},
+      {"2^3^2", "64"},
+      {"50%", "0,5"},
+      {"10-5%", "9,95"},
+      {"-A1", "-10"},
+      {"A1/0", "#DIV/0!"},
+      {"\"a\"+1", "#VALUE!"},
+      {"\"3\"+1", "4"},
+      {"A1&\"kg\"", "\"10kg\""},
+      {"B1&\"\"", "\"2,5\""},
+      {"A4&\"x\"", "\"x\""},
+      {"A4+1", "1"},
+      {"A1=10", "TRUE"},
+      {"A1<>10", "FALSE"},
+      {"\"abc\"=\"ABC\"", "TRUE"},
+      {"\"b\">\"a\"", "TRUE"},
+      {"1<\"a\"", "TRUE"},
+      {"A1>=A2", "FALSE"},
+      {"SUM(A1:A4)", "30"},
+      {"SUM(A1:A4,5,B2)", "35"},
+      {"SUM(A:A)", "30"},
+      {"SUM(1:1)", "12,5"},
+      {"SUM(\"x\")", "#VALUE!"},
+      {"SUM(Carichi)", "30"},
+      {"AVERAGE(A1:A3)", "15"},
+      {"AVERAGE(A3:A4)", "#DIV/0!"},
+      {"MIN(A1:B2)", "2,5"},
+      {"MAX(A1:B2)", "20"},
+      {"MAX(A3:A4)", "0"},
+      {"COUNT(A1:B4)", "3"},
+      {"COUNTA(A1:B4)", "5"},
+      {"IF(A1>5,\"alto\",\"basso\")", "\"alto\""},
+      {"IF(A1>50,\"alto\")", "FALSE"},
+      {"IF(\"x\",1,2)", "#VALUE!"},
+      {"IFERROR(1/0,\"-\")", "\"-\""},
+      {"IFERROR(A1,\"-\")", "10"},
+      {"ROUND(2.675,2)", "2,68"},
+      {"ROUND(-2.5,0)", "-3"},
+      {"ROUND(1234.5,-2)", "1200"},
+      {"ROUNDUP(3.21,1)", "3,3"},
+      {"ROUNDUP(-3.21,1)", "-3,3"},
+      {"ROUNDDOWN(3.29,1)", "3,2"},
+      {"ABS(-4)", "4"},
+      {"AND(TRUE,A1>5)", "TRUE"},
+      {"AND(A1:A3)", "TRUE"},
+      {"OR(FALSE,0)", "FALSE"},
+      {"NOT(B2)", "FALSE"},
+      {"CONCATENATE(\"Serie \",A1,\"x\",B1)", "\"Serie 10x2,5\""},
+      {"TEXT(B1,\"0.00\")", "\"2,50\""},
+      {"TEXT(DATE(2026,12,9),\"dd mmmm yyyy\")", "\"09 dicembre 2026\""},
+      {"TODAY()", "46365"},
+      {"DATE(2026,12,9)", "46365"},
+      {"DATE(2026,13,1)", "46388"},
+      {"DATE(26,1,1)", "9498"},
+      {"'Settimana 2'!C3*2", "14"},
+      {"'Settimana 2'!$C$3+Scheda!A1", "17"},
+      {"Nessuno!A1", "#REF!"},
+      {"NonEsiste+1", "#NAME?"},
+      {"FUNZIONE(1)", "#NAME?"},
+      {"#N/A", "#N/A"},
+      {"SUM(1,#DIV/0!)", "#DIV/0!"},
+      {"1+", "#NAME?"},
+      {"ROUND(1)", "#VALUE!"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, c.formula, opt)), c.expected) << c.formula;
+}
+
+TEST(Formula, RecalculationFollowsDependenciesAndMarksChanges) {
+  Workbook wb = sample();
+  Sheet& s = wb.sheets[0];
+  // C1 depends on C2, which depends on C3: written in the reverse of their order.
+  s.cell_at({0, 2}).formula = "C2*2";
+  s.cell_at({1, 2}).formula = "C3+1";
+  s.cell_at({2, 2}).formula = "A1+A2";
+  EXPECT_EQ(recalculate(wb, {}), 3u);
+  EXPECT_EQ(s.value({0, 2}).number, 62);
+  EXPECT_TRUE(s.changed_cells.count({0, 2}));
+  s.changed_cells.clear();
+  EXPECT_EQ(recalculate(wb, {}), 0u);
+  EXPECT_TRUE(s.changed_cells.empty());
+}
+
+TEST(Formula, CyclesGiveAnErrorAndEndTheRecalculation) {
+  Workbook wb = sample();
+  Sheet& s = wb.sheets[0];
+  s.cell_at({0, 3}).formula = "D2+1";
+  s.cell_at({1, 3}).formula = "D1+1";
+  s.cell_at({2, 3}).formula = "D3";
+  recalculate(wb, {});
+  EXPECT_TRUE(s.value({0, 3}).is_error());
+  EXPECT_TRUE(s.value({1, 3}).is_error());
+  EXPECT_TRUE(s.value({2, 3}).is_error());
+}
+
+TEST(Formula, LongChainsAndLongCyclesDoNotExhaustTheStack) {
+  Workbook wb = new_workbook();
+  Sheet& s = wb.sheets[0];
+  const int n = 5000;
+  // Each cell refers to the one below it, so evaluation in sheet order goes deep.
+  for (int r = 0; r < n - 1; ++r) s.cell_at({r, 0}).formula = "A" + std::to_string(r + 2) + "+1";
+  s.cell_at({n - 1, 0}).value = Value::of_number(1);
+  recalculate(wb, {});
+  EXPECT_EQ(s.value({0, 0}).number, n);
+
+  for (int r = 0; r < n; ++r) s.cell_at({r, 1}).formula = "B" + std::to_string((r + 1) % n + 1) + "+1";
+  recalculate(wb, {});
+  EXPECT_TRUE(s.value({0, 1}).is_error());
+  EXPECT_TRUE(s.value({n - 1, 1}).is_error());
+}
+
+TEST(Formula, ShiftMovesRelativeReferencesOnly) {
+  EXPECT_EQ(shift_formula("A1+$B$2+C$3+$D4", 2, 1), "B3+$B$2+D$3+$D6");
+  EXPECT_EQ(shift_formula("SUM('Settimana 2'!A1:A3)*2", 1, 0), "SUM('Settimana 2'!A2:A4)*2");
+  EXPECT_EQ(shift_formula("\"A1\"&A1", 1, 0), "\"A1\"&A2");
+  EXPECT_EQ(shift_formula("A1", -1, 0), "#REF!");
+  EXPECT_EQ(shift_formula("SUM(B:B)", 3, 1), "SUM(C:C)");
+}
+
+TEST(Formula, TypedItalianFormulasBecomeFileSyntax) {
+  EXPECT_EQ(formula_from_input("SOMMA(A1;A2)"), "SUM(A1,A2)");
+  EXPECT_EQ(formula_from_input("se(A1>1,5;\"sì\";\"no\")"), "IF(A1>1.5,\"sì\",\"no\")");
+  EXPECT_EQ(formula_from_input("ARROTONDA(B2*1,1;0)"), "ROUND(B2*1.1,0)");
+  EXPECT_EQ(formula_from_input("A1*1,5"), "A1*1.5");
+  EXPECT_EQ(formula_from_input("SUM(A1,2.5)"), "SUM(A1,2.5)");
+  EXPECT_EQ(formula_from_input("E(VERO;FALSO)"), "AND(TRUE,FALSE)");
+  EXPECT_EQ(formula_from_input("MEDIA(Scheda!A1:A3)&\";\""), "AVERAGE(Scheda!A1:A3)&\";\"");
+}
+
+TEST(Formula, DatesOfThe1900System) {
+  EXPECT_EQ(date_serial(1900, 1, 1), 1);
+  EXPECT_EQ(date_serial(1900, 2, 28), 59);
+  EXPECT_EQ(date_serial(1900, 3, 1), 61);
+  EXPECT_EQ(date_serial(2024, 2, 29), 45351);
+  int y, m, d;
+  ASSERT_TRUE(serial_to_date(60, y, m, d));
+  EXPECT_EQ(m * 100 + d, 229);
+  ASSERT_TRUE(serial_to_date(46365, y, m, d));
+  EXPECT_EQ(y * 10000 + m * 100 + d, 20261209);
+  EXPECT_FALSE(serial_to_date(-1, y, m, d));
+}
+
+}  // namespace
+}  // namespace stilaro
