@@ -26,6 +26,10 @@ function cellsOf(bytes, refs) {
   return JSON.parse(execFileSync('/usr/bin/python3', [join(here, 'xlsx-cells.py'), file, ...refs], { encoding: 'utf8' }));
 }
 
+// The addresses of the cells holding a text, as openpyxl prints a list.
+const whereIs = (file, text) => execFileSync('/usr/bin/python3', ['-c',
+  'import openpyxl,sys; ws=openpyxl.load_workbook(sys.argv[1]).active; print([c.coordinate for r in ws.iter_rows() for c in r if c.value==sys.argv[2]])',
+  file, text], { encoding: 'utf8' }).trim();
 const fixture = (name) => [...readFileSync(join(FIXTURES, name))];
 const saves = () => page.evaluate(() => salvataggi.length);
 const lastSave = () => page.evaluate(() => [...salvataggi[salvataggi.length - 1]]);
@@ -101,6 +105,7 @@ test('typed values are saved shortly after, as bytes that reopen with them', asy
   await page.keyboard.type('95');
   await page.keyboard.press('Enter');
   await page.keyboard.type('12,5');
+  await page.screenshot({ path: join(shots, 'year-card-typing.png') });
   await page.keyboard.press('Tab');
   assert.equal(await unsaved(), true);
   await until(async () => (await saves()) === 1, 'the automatic save');
@@ -222,10 +227,23 @@ test('undo, the mouse and Escape', async () => {
   assert.equal(cells.cells.A1, 'ATLETA: MARIO ROSSI');
   const file = join(scratch, 'cliccata.xlsx');
   writeFileSync(file, Buffer.from(bytes));
-  const found = execFileSync('/usr/bin/python3', ['-c',
-    'import openpyxl,sys; ws=openpyxl.load_workbook(sys.argv[1]).active; print([c.coordinate for r in ws.iter_rows() for c in r if c.value=="cliccata"])', file],
-  { encoding: 'utf8' });
-  assert.match(found, /\['[A-Z]+[0-9]+'\]/);
+  assert.match(whereIs(file, 'cliccata'), /^\['[A-Z]+[0-9]+'\]$/);
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+});
+
+test('the wheel scrolls the grid: the same point then holds a lower row', async () => {
+  await start('year-card.xlsx');
+  const box = await page.locator('#foglio').boundingBox();
+  await page.mouse.move(box.x + 600, box.y + 400);
+  await page.mouse.wheel(0, 4000);
+  await page.waitForTimeout(100);
+  await page.mouse.click(box.x + 300, box.y + 120);
+  await page.keyboard.type('giù');
+  await page.evaluate(() => stilaro.foglio_conferma());
+  const file = join(scratch, 'rotella.xlsx');
+  writeFileSync(file, Buffer.from(await lastSave()));
+  const [where] = JSON.parse(whereIs(file, 'giù').replace(/'/g, '"'));
+  assert.ok(Number(where.replace(/[A-Z]+/, '')) > 150, `typed at ${where}`);
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
