@@ -416,9 +416,18 @@ bool Controller::go_to(std::string_view text) {
   return true;
 }
 
+// Whole rows, columns or the sheet copy only as far as something is written.
+CellRange Controller::written_part(const CellRange& r) const {
+  const CellAddress used = sheet_ref().used_extent();
+  CellRange out = r;
+  out.last.row = std::max(out.first.row, std::min(out.last.row, used.row));
+  out.last.col = std::max(out.first.col, std::min(out.last.col, used.col));
+  return out;
+}
+
 std::string Controller::copy() const {
   if (!workbook_) return {};
-  return editor_->copy_tsv(sheet_, selection());
+  return editor_->copy_tsv(sheet_, written_part(selection()));
 }
 
 std::uint32_t Controller::cut(std::string& copied) {

@@ -116,6 +116,7 @@ class Controller {
   std::uint32_t open_filter(std::int32_t col);
   std::uint32_t filter_pointer(double x, double y);
   CellAddress merged_origin(CellAddress a) const;
+  CellRange written_part(const CellRange& r) const;
 
   std::optional<Workbook> workbook_;
   std::unique_ptr<Editor> editor_;

@@ -435,6 +435,8 @@ function attachInput(view) {
 
   const observer = new ResizeObserver(() => view.resize());
   observer.observe(canvas);
+  // Browser zoom changes the pixel ratio, not always the canvas's CSS size.
+  on(window, 'resize', () => view.resize());
   view.listeners.push(() => observer.disconnect());
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -207,6 +208,25 @@ TEST_F(ControllerTest, CopyAndPasteTabSeparatedText) {
   EXPECT_TRUE(c.cut(cut) & kChanged);
   EXPECT_NE(cut.find('4'), std::string::npos);
   EXPECT_TRUE(value({5, 12}).is_empty());
+}
+
+TEST_F(ControllerTest, WholeColumnsAndTheWholeSheetCopyOnlyWhatIsWritten) {
+  open("simple.xlsx");
+  const Layout l = c.layout();
+  const Rect grid = l.grid();
+  // The corner selects everything; copying stays within the written cells.
+  c.pointer(PointerKind::down, 5, grid.y - 5, 0, 1);
+  EXPECT_EQ(c.selection(), (CellRange{{0, 0}, {kMaxRows - 1, kMaxColumns - 1}}));
+  const std::string all = c.copy();
+  const CellAddress used = c.workbook().sheets[0].used_extent();
+  EXPECT_EQ(static_cast<std::int32_t>(std::count(all.begin(), all.end(), '\n')), used.row + 1);
+  // A whole column deleted, then undone in one step.
+  c.pointer(PointerKind::down, l.col_x(0) + 5, grid.y - 5, 0, 1);
+  EXPECT_EQ(c.selection(), (CellRange{{0, 0}, {kMaxRows - 1, 0}}));
+  c.key(Key::del, 0);
+  EXPECT_TRUE(value({0, 0}).is_empty());
+  c.key(Key::undo, kCtrl);
+  EXPECT_EQ(value({0, 0}).text, "ATLETA: MARIO ROSSI");
 }
 
 TEST_F(ControllerTest, KeysMoveAndExtendTheSelection) {
