@@ -7,7 +7,7 @@ const KEY_CODES = {
   Enter: 1, Tab: 2, Escape: 3, ArrowLeft: 4, ArrowRight: 5, ArrowUp: 6, ArrowDown: 7,
   Home: 8, End: 9, PageUp: 10, PageDown: 11, F2: 12, Delete: 13, Backspace: 14,
 };
-const LETTER_CODES = { z: 20, y: 21, a: 22 };
+const LETTER_CODES = { z: 20, y: 21, a: 22, g: 23 };
 const BROWSER_KEYS = 'sfdbiuopa';
 
 function modifiers(e) {

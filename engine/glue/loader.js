@@ -4,26 +4,9 @@ const ownScript = document.currentScript ? document.currentScript.src : '';
 let initialising = null;
 
 function systemImports() {
-  let pending = '';
-  const writeOut = (fd, iovs, count, written) => {
-    views();
-    let total = 0;
-    for (let k = 0; k < count; k++) {
-      const ptr = u32[(iovs >> 2) + 2 * k];
-      const len = u32[(iovs >> 2) + 2 * k + 1];
-      pending += decoder.decode(u8.subarray(ptr, ptr + len));
-      total += len;
-    }
-    const lines = pending.split('\n');
-    pending = lines.pop();
-    for (const line of lines) (fd === 2 ? console.error : console.log)('Stilaro: ' + line);
-    new DataView(heap).setUint32(written, total, true);
-    return 0;
-  };
   return {
     env: { emscripten_notify_memory_growth: () => {} },
     wasi_snapshot_preview1: {
-      fd_write: writeOut,
       proc_exit: (code) => { throw new Error('Stilaro si è fermato (codice ' + code + ')'); },
       // The module's calendar is the user's: the wall clock is handed over as if
       // it were UTC, so the module's dates (TODAY) match the user's day.
@@ -33,31 +16,11 @@ function systemImports() {
         new DataView(heap).setBigUint64(out, BigInt(now) * 1000000n, true);
         return 0;
       },
-      random_get: (ptr, len) => {
-        views();
-        crypto.getRandomValues(u8.subarray(ptr, ptr + len));
-        return 0;
-      },
-      environ_sizes_get: (count, size) => {
-        views();
-        u32[count >> 2] = 0;
-        u32[size >> 2] = 0;
-        return 0;
-      },
-      environ_get: () => 0,
-      args_sizes_get: (count, size) => {
-        views();
-        u32[count >> 2] = 0;
-        u32[size >> 2] = 0;
-        return 0;
-      },
-      args_get: () => 0,
-      fd_close: () => 0,
     },
   };
 }
 
-// Imports the module names but this glue does not know answer "not supported".
+// Any other system call the module may name answers "not supported" (ENOSYS).
 function importsFor(module) {
   const known = systemImports();
   for (const { module: from, name, kind } of WebAssembly.Module.imports(module)) {

@@ -363,6 +363,9 @@ std::uint32_t Controller::key(Key key, std::int32_t mods) {
       return (editor_->undo() ? after_change() : 0) | kHandled;
     case Key::redo:
       return (editor_->redo() ? after_change() : 0) | kHandled;
+    case Key::go_to:
+      begin_edit(EditMode::go_to, "");
+      return kRedraw | kEditSync | kHandled;
     case Key::select_all: {
       const CellAddress used = sheet_ref().used_extent();
       st().anchor = {0, 0};

@@ -25,7 +25,7 @@ enum Flags : std::uint32_t {
 
 enum class Key : std::int32_t {
   enter = 1, tab, escape, left, right, up, down, home, end, page_up, page_down, f2, del, backspace,
-  undo = 20, redo, select_all,
+  undo = 20, redo, select_all, go_to,
 };
 
 enum Mods : std::int32_t { kShift = 1, kCtrl = 2, kAlt = 4 };

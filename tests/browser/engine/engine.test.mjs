@@ -296,6 +296,19 @@ test('foglio_ferma stops the engine and takes its field away', async () => {
   await page.evaluate(() => stilaro.foglio_ferma());
 });
 
+test('empty bytes start a new workbook, which saves as a complete file', async () => {
+  await page.evaluate(async () => {
+    risposte = 0;
+    salvataggi.length = 0;
+    await stilaro.foglio_avvia(document.getElementById('foglio'), new Uint8Array(0), salvaDalStilaro);
+  });
+  await page.keyboard.type('ciao');
+  await page.evaluate(() => stilaro.foglio_conferma());
+  const saved = cellsOf(await lastSave(), ['A1']);
+  assert.deepEqual([saved.sheets, saved.cells.A1], [['Foglio1'], 'ciao']);
+  await page.evaluate(() => { stilaro.foglio_esito(true, ''); stilaro.foglio_ferma(); });
+});
+
 test('a broken file is refused with a reason, and the engine is left stopped', async () => {
   const message = await page.evaluate(async (bytes) => {
     try {

@@ -162,6 +162,9 @@ TEST_F(ControllerTest, GoToFieldTakesTypingAndEnter) {
   c.key(Key::enter, 0);
   EXPECT_EQ(c.state().active, (CellAddress{617, 0}));
   EXPECT_NE(c.message().find("zzz!!"), std::string::npos);
+  // Ctrl+G opens the same field from the keyboard.
+  EXPECT_TRUE(c.key(Key::go_to, kCtrl) & kEditSync);
+  EXPECT_EQ(c.edit_mode(), EditMode::go_to);
 }
 
 TEST_F(ControllerTest, MouseSelectsDragsAndDoubleClickEdits) {
