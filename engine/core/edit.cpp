@@ -348,8 +348,14 @@ CellRange Editor::paste_tsv(std::int32_t sheet, CellAddress top_left, std::strin
   return filled;
 }
 
-std::string Editor::copy_tsv(std::int32_t sheet, const CellRange& range) const {
+std::string Editor::copy_tsv(std::int32_t sheet, const CellRange& whole) const {
   std::string out;
+  if (sheet < 0 || static_cast<std::size_t>(sheet) >= workbook_.sheets.size()) return out;
+  // Whole rows, columns or the whole sheet stop at the last written cell.
+  CellAddress end = workbook_.sheets[static_cast<std::size_t>(sheet)].used_extent();
+  CellRange range = whole;
+  range.last = {std::min(range.last.row, std::max(end.row, range.first.row)),
+                std::min(range.last.col, std::max(end.col, range.first.col))};
   for (std::int32_t r = range.first.row; r <= range.last.row; ++r) {
     for (std::int32_t c = range.first.col; c <= range.last.col; ++c) {
       std::string text = display_text(sheet, {r, c});

@@ -52,7 +52,14 @@ struct Node {
   ErrorCode error = ErrorCode::Value;
   Reference ref;
   std::vector<std::unique_ptr<Node>> args;
+  // Nesting levels below and including this node; a chain like A1+A2+...+A300 is
+  // evaluated in a loop and counts as one level.
+  int height = 1;
 };
+
+// Deeper formulas are refused: evaluating them would need more stack than the
+// module has (spreadsheet programs allow 64 levels of nested functions).
+inline constexpr int kMaxFormulaHeight = 100;
 
 // Parses a formula (without "="); nullptr when it is not well formed.
 std::unique_ptr<Node> parse(std::string_view text);

@@ -13,8 +13,15 @@ namespace formula {
 
 namespace {
 
-// Deep chains of formulas are evaluated in pieces so the stack stays small.
-constexpr int kMaxDepth = 200;
+// Deep chains of formulas are evaluated in pieces so the stack stays small: past this
+// many nested evaluation steps, the next cell is put off and computed first on its own.
+constexpr int kMaxDepth = 400;
+
+struct DepthGuard {
+  int& depth;
+  explicit DepthGuard(int& d) : depth(++d) {}
+  ~DepthGuard() { --depth; }
+};
 
 struct TooDeep {
   std::int32_t sheet;
@@ -161,16 +168,14 @@ class Evaluator final : public Context {
     if (state == kActive) return Value::of_error(ErrorCode::Value);  // a cycle
     if (depth_ >= kMaxDepth) throw TooDeep{sheet, at};
     state = kActive;
-    ++depth_;
     Value v;
     try {
+      DepthGuard guard(depth_);
       v = run(sheet, at, cell->formula);
     } catch (const TooDeep&) {
-      --depth_;
       state_[k] = kPending;
       throw;
     }
-    --depth_;
     settle(sheet, at, v);
     return v;
   }
@@ -216,6 +221,7 @@ class Evaluator final : public Context {
   }
 
   Operand evaluate(const Node& n) override {
+    DepthGuard guard(depth_);
     switch (n.kind) {
       case Node::Kind::Number: return {checked(n.number)};
       case Node::Kind::String: return {Value::of_text(n.text)};
@@ -282,12 +288,22 @@ class Evaluator final : public Context {
     return o;
   }
 
-  Value binary(const Node& n) {
-    Value a = scalar(*n.args[0]);
-    Value b = scalar(*n.args[1]);
+  // A left-leaning chain (A1+A2+A3...) is walked in a loop, not by recursion.
+  Value binary(const Node& top) {
+    std::vector<const Node*> chain;
+    const Node* n = &top;
+    while (n->kind == Node::Kind::Binary) {
+      chain.push_back(n);
+      n = n->args[0].get();
+    }
+    Value acc = scalar(*n);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) acc = apply((*it)->text, acc, scalar(*(*it)->args[1]));
+    return acc;
+  }
+
+  static Value apply(const std::string& op, const Value& a, const Value& b) {
     if (a.is_error()) return a;
     if (b.is_error()) return b;
-    const std::string& op = n.text;
     if (op == "&") return Value::of_text(to_text(a) + to_text(b));
     if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=") {
       int c = compare_values(a, b);

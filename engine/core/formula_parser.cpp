@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 
 #include "formula_ast.h"
@@ -274,7 +275,7 @@ class Parser {
 
   std::unique_ptr<Node> run() {
     auto n = comparison();
-    if (!n || peek().type != Token::Type::End) return nullptr;
+    if (!n || too_deep_ || peek().type != Token::Type::End) return nullptr;
     return n;
   }
 
@@ -284,13 +285,26 @@ class Parser {
     return peek().type == Token::Type::Operator && peek().text == op;
   }
 
-  static std::unique_ptr<Node> binary(std::string op, std::unique_ptr<Node> a, std::unique_ptr<Node> b) {
+  // Gives a node its height; a tree growing too tall stops the parse.
+  std::unique_ptr<Node> grown(std::unique_ptr<Node> n) {
+    for (std::size_t i = 0; i < n->args.size(); ++i) {
+      bool spine = n->kind == Node::Kind::Binary && i == 0;
+      n->height = std::max(n->height, n->args[i]->height + (spine ? 0 : 1));
+    }
+    if (n->height > kMaxFormulaHeight) {
+      too_deep_ = true;
+      return nullptr;
+    }
+    return n;
+  }
+
+  std::unique_ptr<Node> binary(std::string op, std::unique_ptr<Node> a, std::unique_ptr<Node> b) {
     auto n = std::make_unique<Node>();
     n->kind = Node::Kind::Binary;
     n->text = std::move(op);
     n->args.push_back(std::move(a));
     n->args.push_back(std::move(b));
-    return n;
+    return grown(std::move(n));
   }
 
   template <class Next>
@@ -312,7 +326,17 @@ class Parser {
     return left;
   }
 
-  std::unique_ptr<Node> comparison() { return level({"=", "<>", "<=", ">=", "<", ">"}, &Parser::concat); }
+  // Nesting is bounded before the tree is built, so the parser's own recursion is too.
+  std::unique_ptr<Node> comparison() {
+    if (++depth_ > kMaxFormulaHeight) {
+      too_deep_ = true;
+      --depth_;
+      return nullptr;
+    }
+    auto n = level({"=", "<>", "<=", ">=", "<", ">"}, &Parser::concat);
+    --depth_;
+    return n;
+  }
   std::unique_ptr<Node> concat() { return level({"&"}, &Parser::additive); }
   std::unique_ptr<Node> additive() { return level({"+", "-"}, &Parser::multiplicative); }
   std::unique_ptr<Node> multiplicative() { return level({"*", "/"}, &Parser::power); }
@@ -320,15 +344,20 @@ class Parser {
 
   std::unique_ptr<Node> unary() {
     if (is_op("-") || is_op("+")) {
+      if (++depth_ > kMaxFormulaHeight) {
+        too_deep_ = true;
+        return nullptr;
+      }
       std::string op = peek().text;
       ++p_;
       auto operand = unary();
+      --depth_;
       if (!operand) return nullptr;
       auto n = std::make_unique<Node>();
       n->kind = Node::Kind::Unary;
       n->text = op;
       n->args.push_back(std::move(operand));
-      return n;
+      return grown(std::move(n));
     }
     return percent();
   }
@@ -340,7 +369,7 @@ class Parser {
       auto pc = std::make_unique<Node>();
       pc->kind = Node::Kind::Percent;
       pc->args.push_back(std::move(n));
-      n = std::move(pc);
+      n = grown(std::move(pc));
     }
     return n;
   }
@@ -394,12 +423,14 @@ class Parser {
       }
       if (peek().type != Token::Type::RParen) return nullptr;
       ++p_;
-      return n;
+      return grown(std::move(n));
     }
   }
 
   std::vector<Token> t_;
   std::size_t p_ = 0;
+  int depth_ = 0;
+  bool too_deep_ = false;
 };
 
 }  // namespace

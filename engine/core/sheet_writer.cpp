@@ -205,9 +205,8 @@ void write_dimension(pugi::xml_node ws, const Sheet& sheet) {
 
 }  // namespace
 
-SheetResult write_sheet(pugi::xml_document& doc, const Sheet& sheet, const Styles& styles,
-                        std::size_t style_count, StringTable& strings) {
-  (void)styles;
+SheetResult write_sheet(pugi::xml_document& doc, const Sheet& sheet, std::size_t style_count,
+                        StringTable& strings) {
   SheetResult result;
   auto ws = doc.document_element();
   auto sheet_data = sheet_data_of(ws);

@@ -34,8 +34,9 @@ struct SheetResult {
 };
 
 // Edits the worksheet DOM so its cells, hidden rows and filter match the model.
-SheetResult write_sheet(pugi::xml_document& doc, const Sheet& sheet, const Styles& styles,
-                        std::size_t style_count, StringTable& strings);
+// Cell styles at or beyond style_count do not exist in the file and are written as 0.
+SheetResult write_sheet(pugi::xml_document& doc, const Sheet& sheet, std::size_t style_count,
+                        StringTable& strings);
 
 void append_shared_strings(pugi::xml_document& doc, const std::vector<std::string>& added);
 void append_styles(pugi::xml_document& doc, const Styles& styles);

@@ -130,7 +130,7 @@ std::vector<std::uint8_t> write_xlsx(const Workbook& wb) {
     if (sheet.changed_cells.empty() && !sheet.rows_changed) continue;
     pugi::xml_document doc;
     if (!load(pkg, pkg.sheet_paths[i], doc)) continue;
-    auto result = writer::write_sheet(doc, sheet, wb.styles, style_count, strings);
+    auto result = writer::write_sheet(doc, sheet, style_count, strings);
     formulas_changed = formulas_changed || result.formulas_changed;
     replaced[pkg.sheet_paths[i]] = xml::serialize(doc);
   }

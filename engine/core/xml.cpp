@@ -98,10 +98,18 @@ bool boolean(const pugi::xml_attribute& a, bool fallback) {
 }
 
 std::string text(const pugi::xml_node& node) {
+  // Walked without recursion: a hostile file may nest elements very deeply.
   std::string out;
-  for (auto c = node.first_child(); c; c = c.next_sibling()) {
+  pugi::xml_node c = node.first_child();
+  while (c) {
     if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) out += c.value();
-    else if (c.type() == pugi::node_element) out += text(c);
+    if (c.type() == pugi::node_element && c.first_child()) {
+      c = c.first_child();
+      continue;
+    }
+    while (c && c != node && !c.next_sibling()) c = c.parent();
+    if (!c || c == node) break;
+    c = c.next_sibling();
   }
   return out;
 }

@@ -112,17 +112,26 @@ std::optional<std::string> extract(std::span<const std::uint8_t> b, const Entry&
     if (e.compressed_size != e.size) return std::nullopt;
     out.assign(reinterpret_cast<const char*>(data), e.size);
   } else if (e.method == 8) {
-    out.resize(e.size);
+    // Inflate in pieces: the declared size is only trusted as a limit, so a hostile
+    // claim costs no memory up front.
+    out.reserve(std::min<std::size_t>(e.size, 1u << 20));
     z_stream z{};
     if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return std::nullopt;
     z.next_in = const_cast<Bytef*>(data);
     z.avail_in = e.compressed_size;
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = e.size;
-    int rc = inflate(&z, Z_FINISH);
-    std::size_t produced = z.total_out;
+    unsigned char chunk[16384];
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+      z.next_out = chunk;
+      z.avail_out = sizeof chunk;
+      rc = inflate(&z, Z_NO_FLUSH);
+      std::size_t n = sizeof chunk - z.avail_out;
+      if (out.size() + n > e.size) rc = Z_DATA_ERROR;
+      else out.append(reinterpret_cast<const char*>(chunk), n);
+      if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
+    }
     inflateEnd(&z);
-    if (rc != Z_STREAM_END || produced != e.size) return std::nullopt;
+    if (rc != Z_STREAM_END || out.size() != e.size) return std::nullopt;
   } else {
     return std::nullopt;
   }

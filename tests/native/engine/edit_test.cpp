@@ -151,6 +151,8 @@ TEST_F(EditorTest, PasteAndCopyTabSeparatedBlocks) {
   EXPECT_EQ(sheet().value({2, 1}).text, "due\trighe");
   EXPECT_EQ(sheet().value({2, 2}).text, "a \"b\"");
   EXPECT_EQ(ed.copy_tsv(0, {{1, 1}, {2, 2}}), "PANCA\t82,5\r\n\"due\trighe\"\t\"a \"\"b\"\"\"\r\n");
+  // A whole column stops at the last written row.
+  EXPECT_EQ(ed.copy_tsv(0, {{0, 2}, {kMaxRows - 1, 2}}), "\r\n82,5\r\n\"a \"\"b\"\"\"\r\n");
   ed.paste_tsv(0, {5, 0}, "=SUM(\t=1+");
   EXPECT_EQ(sheet().value({5, 0}).text, "=SUM(");
   ed.undo();

@@ -155,6 +155,19 @@ TEST(Formula, LongChainsAndLongCyclesDoNotExhaustTheStack) {
   EXPECT_TRUE(s.value({n - 1, 1}).is_error());
 }
 
+TEST(Formula, LongChainsEvaluateAndDeepNestingIsRefused) {
+  Workbook wb = sample();
+  std::string chain = "1";
+  for (int i = 0; i < 2999; ++i) chain += "+1";
+  EXPECT_EQ(evaluate_formula(wb, 0, {9, 9}, chain, {}).number, 3000);
+  EXPECT_TRUE(formula_is_valid(std::string(60, '(') + "1" + std::string(60, ')')));
+  EXPECT_FALSE(formula_is_valid(std::string(5000, '(') + "1" + std::string(5000, ')')));
+  EXPECT_FALSE(formula_is_valid(std::string(100000, '-') + "1"));
+  std::string calls;
+  for (int i = 0; i < 500; ++i) calls += "ABS(";
+  EXPECT_FALSE(formula_is_valid(calls + "1" + std::string(500, ')')));
+}
+
 TEST(Formula, ShiftMovesRelativeReferencesOnly) {
   EXPECT_EQ(shift_formula("A1+$B$2+C$3+$D4", 2, 1), "B3+$B$2+D$3+$D6");
   EXPECT_EQ(shift_formula("SUM('Settimana 2'!A1:A3)*2", 1, 0), "SUM('Settimana 2'!A2:A4)*2");

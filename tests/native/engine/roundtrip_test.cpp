@@ -227,6 +227,13 @@ TEST(RoundTrip, SharedFormulasAndTheCalculationChain) {
   auto back = read_xlsx(formulas);
   ASSERT_TRUE(back.workbook);
   EXPECT_EQ(back.workbook->sheets[0].cell({2, 1})->formula, "A3+1");
+  // What the engine does not model stays in the rewritten sheet.
+  zip::Archive ar;
+  ASSERT_EQ(zip::read_archive(formulas, ar), zip::ReadError::None);
+  auto sheet_xml = zip::extract(formulas, *ar.find("xl/worksheets/sheet1.xml"));
+  ASSERT_TRUE(sheet_xml);
+  EXPECT_NE(sheet_xml->find("<conditionalFormatting sqref=\"A1:A4\"><cfRule type=\"cellIs\""), std::string::npos);
+  EXPECT_NE(sheet_xml->find("<pageMargins "), std::string::npos);
 }
 
 TEST(RoundTrip, FilteredRowsAreHiddenInTheFile) {
