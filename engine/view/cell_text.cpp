@@ -20,7 +20,6 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
   const Alignment& align = styles.cell_format(cell.style).alignment;
   const FormattedValue shown = format_value(cell.value, styles.number_format_of(cell.style), workbook.date1904);
 
-  t.style.family = font.name;
   t.style.size_px = points_to_px(font.size) * zoom;
   t.style.bold = font.bold;
   t.style.italic = font.italic;

@@ -12,7 +12,7 @@ namespace stilaro::view {
 
 struct CellText {
   std::vector<std::string> lines;
-  TextStyle style;            // family, size in CSS pixels at the zoom, colour, alignment
+  TextStyle style;            // size in CSS pixels at the zoom, colour, alignment
   double width = 0;           // of the widest line, CSS pixels at the zoom
   bool overflows = false;     // single-line text that may spill into empty neighbours
   Align spill = Align::left;  // the side it spills to (centre: both)

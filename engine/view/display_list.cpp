@@ -43,7 +43,6 @@ void DisplayList::text(double x, double y, std::string_view utf8, const TextStyl
   words_.push_back(static_cast<std::uint32_t>(s.align) | (s.bold ? 4u : 0u) | (s.italic ? 8u : 0u) |
                    (s.underline ? 16u : 0u) | (s.strike ? 32u : 0u));
   num(s.size_px);
-  str(s.family);
   str(utf8);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The drawing commands of one frame, in CSS pixels, as 32-bit words the glue
-// replays on a canvas 2D context. Text is UTF-8 in a separate byte pool.
+// replays on a canvas 2D context. Text is UTF-8 in a separate byte pool, always
+// drawn in Carlito (Calibri's metrics), the font the layout measures with.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -11,7 +12,7 @@ namespace stilaro::view {
 enum class Op : std::uint32_t {
   rect = 1,           // x y w h colour
   line = 2,           // x1 y1 x2 y2 width colour style
-  text = 3,           // x y colour flags size_px family(off len) text(off len)
+  text = 3,           // x y colour flags size_px text(off len)
   clip = 4,           // x y w h: saves the state and clips
   unclip = 5,         // restores the state saved by the matching clip
   filter_button = 6,  // x y w h active
@@ -23,7 +24,6 @@ enum class LineStyle : std::uint32_t { solid = 0, dashed = 1, dotted = 2, double
 enum class Align : std::uint32_t { left = 0, centre = 1, right = 2 };
 
 struct TextStyle {
-  std::string_view family;
   double size_px = 14.6667;
   bool bold = false;
   bool italic = false;

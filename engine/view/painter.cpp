@@ -24,11 +24,9 @@ constexpr std::uint32_t kMuted = 0xFF60606C;
 constexpr std::uint32_t kBarFill = 0xFFF7F7F9;
 constexpr std::uint32_t kFrozenLine = 0xFF9A9AA6;
 constexpr std::uint32_t kWarning = 0xFFC62828;
-constexpr const char* kUiFont = "Carlito";
 
 TextStyle ui_text(double size, std::uint32_t colour, Align align = Align::left, bool bold = false) {
   TextStyle s;
-  s.family = kUiFont;
   s.size_px = size;
   s.colour = colour;
   s.align = align;
@@ -387,7 +385,6 @@ class Painter {
     const Cell* cell = sheet_.cell(a);
     const Font& font = wb_.styles.font_of(cell ? cell->style : 0);
     TextStyle style;
-    style.family = font.name;
     style.size_px = points_to_px(font.size) * z_;
     style.bold = font.bold;
     style.italic = font.italic;

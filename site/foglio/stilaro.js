@@ -118,7 +118,8 @@ function stilaro(options) {
 // Replays the module's display list on the canvas 2D context. Coordinates come
 // in CSS pixels and are snapped to device pixels so one-pixel lines stay sharp.
 const colours = new Map();
-const FONT_FALLBACK = ', Carlito, Calibri, sans-serif';
+// Whatever font a cell names, its text is drawn with Calibri's metrics, as the layout measured it.
+const FONT = 'px Carlito, Calibri, sans-serif';
 
 function cssColour(argb) {
   let css = colours.get(argb);
@@ -128,10 +129,6 @@ function cssColour(argb) {
     colours.set(argb, css);
   }
   return css;
-}
-
-function fontFamily(name) {
-  return name && !/^(calibri|carlito)$/i.test(name) ? '"' + name.replace(/["\\]/g, '') + '"' + FONT_FALLBACK : 'Carlito, Calibri, sans-serif';
 }
 
 const DASHES = [[], [3, 2], [1, 1], []];
@@ -174,18 +171,18 @@ function drawList(ctx, dpr) {
       case 3: {  // text
         const flags = u32[i + 3];
         const size = f32[i + 4] * dpr;
-        ctx.font = (flags & 8 ? 'italic ' : '') + (flags & 4 ? 'bold ' : '') + size.toFixed(2) + 'px ' + fontFamily(text(i + 5));
+        ctx.font = (flags & 8 ? 'italic ' : '') + (flags & 4 ? 'bold ' : '') + size.toFixed(2) + FONT;
         ctx.fillStyle = cssColour(u32[i + 2]);
         ctx.textAlign = ['left', 'center', 'right'][flags & 3];
         const x = f32[i] * dpr, y = f32[i + 1] * dpr;
-        const run = text(i + 7);
+        const run = text(i + 5);
         ctx.fillText(run, x, y);
         if (flags & 48) {
           const width = ctx.measureText(run).width;
           const from = (flags & 3) === 0 ? x : (flags & 3) === 1 ? x - width / 2 : x - width;
           ctx.fillRect(from, flags & 16 ? y + size * 0.1 : y - size * 0.28, width, Math.max(1, size / 14));
         }
-        i += 9;
+        i += 7;
         break;
       }
       case 4: {  // clip
