@@ -74,7 +74,13 @@ LineStyle border_line(BorderSide::Style s) {
 class Painter {
  public:
   Painter(const Controller& c, DisplayList& out)
-      : c_(c), out_(out), wb_(c.workbook()), sheet_(wb_.sheets[c.sheet()]), l_(c.layout()), z_(c.state().zoom) {}
+      : c_(c), out_(out), wb_(c.workbook()), sheet_(wb_.sheets[c.sheet()]), l_(c.layout()), z_(c.state().zoom) {
+    // Only merges touching the rows on screen matter to this frame.
+    const std::int32_t top = std::max(0, l_.first_row() - 1), bottom = l_.last_row() + 1;
+    const std::int32_t frozen = l_.viewport().frozen_rows;
+    for (const CellRange& m : sheet_.merges)
+      if ((m.first.row <= bottom && m.last.row >= top) || m.first.row < frozen) merges_.push_back(&m);
+  }
 
   void run() {
     const Viewport& v = l_.viewport();
@@ -126,6 +132,12 @@ class Painter {
   }
 
   // Calls visit(address, cell) for the written cells of the rows and columns.
+  const CellRange* merge_at(CellAddress a) const {
+    for (const CellRange* m : merges_)
+      if (m->contains(a)) return m;
+    return nullptr;
+  }
+
   template <typename Visit>
   void cells(const Span& rows, const Span& cols, Visit visit) const {
     for (auto it = sheet_.rows.lower_bound(rows.first); it != sheet_.rows.end() && it->first <= rows.last; ++it) {
@@ -138,9 +150,9 @@ class Painter {
 
   std::vector<const CellRange*> merges_in(const Span& rows, const Span& cols) const {
     std::vector<const CellRange*> out;
-    for (const CellRange& m : sheet_.merges)
-      if (m.first.row <= rows.last && m.last.row >= rows.first && m.first.col <= cols.last && m.last.col >= cols.first)
-        out.push_back(&m);
+    for (const CellRange* m : merges_)
+      if (m->first.row <= rows.last && m->last.row >= rows.first && m->first.col <= cols.last && m->last.col >= cols.first)
+        out.push_back(m);
     return out;
   }
 
@@ -157,7 +169,7 @@ class Painter {
 
   void fills(const Span& rows, const Span& cols) {
     cells(rows, cols, [&](CellAddress a, const Cell& cell) {
-      if (sheet_.merge_at(a)) return;
+      if (merge_at(a)) return;
       if (std::uint32_t colour = fill_colour(cell.style)) {
         const Rect r = l_.cell_rect(a);
         out_.rect(r.x, r.y, r.w, r.h, colour);
@@ -196,7 +208,7 @@ class Painter {
       if (l_.geometry().cols.hidden(a.col)) return;
       const Border& b = wb_.styles.border_of(cell.style);
       if (b == Border{}) return;
-      const CellRange* m = sheet_.merge_at(a);
+      const CellRange* m = merge_at(a);
       const Rect r = l_.cell_rect(a);
       if (!inner_edge(m, a, 0, -1)) side(b.left, r.x, r.y, r.x, r.bottom());
       if (!inner_edge(m, a, 0, 1)) side(b.right, r.right(), r.y, r.right(), r.bottom());
@@ -217,7 +229,7 @@ class Painter {
 
   bool empty_at(std::int32_t row, std::int32_t col) const {
     const Cell* c = sheet_.cell({row, col});
-    return (!c || (c->value.is_empty() && !c->has_formula())) && !sheet_.merge_at({row, col});
+    return (!c || (c->value.is_empty() && !c->has_formula())) && !merge_at({row, col});
   }
 
   void draw_text(CellAddress a, const Cell& cell, Rect box, const Rect& pane) {
@@ -262,7 +274,7 @@ class Painter {
     const Span all_cols{0, kMaxColumns - 1};
     cells(rows, all_cols, [&](CellAddress a, const Cell& cell) {
       if (cell.value.is_empty()) return;
-      if (sheet_.merge_at(a) || l_.geometry().cols.hidden(a.col)) return;
+      if (merge_at(a) || l_.geometry().cols.hidden(a.col)) return;
       if (a.col < cols.first - 30 || a.col > cols.last + 30) return;
       // Frozen columns draw their text in their own pane only.
       const std::int32_t frozen = l_.viewport().frozen_cols;
@@ -513,6 +525,7 @@ class Painter {
   const Sheet& sheet_;
   const Layout l_;
   const double z_;
+  std::vector<const CellRange*> merges_;
 };
 
 }  // namespace
