@@ -1,17 +1,39 @@
 #!/usr/bin/env bash
 # Fuzzes the engine's package and XML reading (and the writer over what reads) with
-# libFuzzer: clang build in out/fuzz-engine, seeded with the card fixtures.
+# libFuzzer: clang build in out/fuzz-engine. Two targets, each for SECONDS: whole
+# files seeded with the card fixtures, and single XML parts seeded with their parts.
 # usage: build/fuzz-engine.sh [SECONDS]   (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+seconds=${1:-60}
 
 cmake -S . -B out/fuzz-engine -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DSTILARO_FUZZ=ON \
   -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
-cmake --build out/fuzz-engine --target xlsx_read_fuzz
-corpus=out/fuzz-engine/corpus
-mkdir -p "$corpus"
-cp -n tests/native/engine/fixtures/*.xlsx "$corpus"/
-exec out/fuzz-engine/tests/native/engine/xlsx_read_fuzz "$corpus" -max_len=262144 -rss_limit_mb=1024 \
-  -max_total_time="${1:-60}"
+cmake --build out/fuzz-engine --target xlsx_read_fuzz xlsx_part_fuzz
+bin=out/fuzz-engine/tests/native/engine
+
+files=out/fuzz-engine/corpus-files
+mkdir -p "$files"
+cp -n tests/native/engine/fixtures/*.xlsx "$files"/
+"$bin/xlsx_read_fuzz" "$files" -max_len=262144 -rss_limit_mb=1024 -max_total_time="$seconds"
+
+# Seeds for the part target: a selector byte (0 sheet, 1 styles, 2 shared strings,
+# 3 workbook) followed by a real part of a fixture.
+parts=out/fuzz-engine/corpus-parts
+mkdir -p "$parts"
+/usr/bin/python3 - "$parts" tests/native/engine/fixtures/*.xlsx <<'PY'
+import sys, zipfile, os
+out = sys.argv[1]
+names = {'xl/worksheets/sheet1.xml': 0, 'xl/styles.xml': 1, 'xl/sharedStrings.xml': 2, 'xl/workbook.xml': 3}
+for path in sys.argv[2:]:
+    if os.path.basename(path).startswith('broken-'):
+        continue
+    with zipfile.ZipFile(path) as z:
+        for name, sel in names.items():
+            if name in z.namelist():
+                with open(os.path.join(out, '%s-%d' % (os.path.basename(path), sel)), 'wb') as f:
+                    f.write(bytes([sel]) + z.read(name))
+PY
+exec "$bin/xlsx_part_fuzz" "$parts" -max_len=262144 -rss_limit_mb=1024 -max_total_time="$seconds"

@@ -135,9 +135,10 @@ std::optional<double> read_time(std::string_view s, bool& seconds) {
   return (v[0] * 3600 + v[1] * 60 + v[2]) / 86400.0;
 }
 
+// Fifteen significant digits, as spreadsheets show numbers for editing (0.1+0.2 is 0,3).
 std::string number_text(double x) {
   char buf[64];
-  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x);
+  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
   std::string out(buf, p);
   std::replace(out.begin(), out.end(), '.', ',');
   return out;
@@ -210,6 +211,10 @@ Editor::Editor(Workbook& workbook, RecalcOptions options) : workbook_(workbook),
 
 std::optional<Cell> Editor::prepared(std::int32_t sheet, CellAddress at, std::string_view typed, bool& ok) {
   Sheet& s = workbook_.sheets[static_cast<std::size_t>(sheet)];
+  if (s.chart_sheet) {
+    ok = false;
+    return std::nullopt;
+  }
   std::uint32_t style = 0;
   if (const Cell* c = s.cell(at)) {
     style = c->style;
@@ -277,6 +282,7 @@ bool Editor::set_input(std::int32_t sheet, CellAddress at, std::string_view type
 void Editor::clear_range(std::int32_t sheet, const CellRange& range) {
   if (sheet < 0 || static_cast<std::size_t>(sheet) >= workbook_.sheets.size()) return;
   Sheet& s = workbook_.sheets[static_cast<std::size_t>(sheet)];
+  if (s.chart_sheet) return;
   Step step;
   for (auto r = s.rows.lower_bound(range.first.row); r != s.rows.end() && r->first <= range.last.row; ++r) {
     for (auto c = r->second.cells.lower_bound(range.first.col);
@@ -339,6 +345,7 @@ CellRange Editor::paste_tsv(std::int32_t sheet, CellAddress top_left, std::strin
       auto cell = prepared(sheet, at, rows[r][c], ok);
       // A field that looks like a formula but is none is pasted as text.
       if (!ok) cell = prepared(sheet, at, "'" + rows[r][c], ok);
+      if (!ok) continue;
       record(step, sheet, at, std::move(cell));
       filled.last.row = std::max(filled.last.row, at.row);
       filled.last.col = std::max(filled.last.col, at.col);

@@ -36,7 +36,7 @@ class Editor {
   Editor(Workbook& workbook, RecalcOptions options);
 
   // Stores what the user typed in one cell. False (and nothing changes) when the text
-  // starts with "=" but is no valid formula.
+  // starts with "=" but is no valid formula, or the sheet is a chart sheet.
   bool set_input(std::int32_t sheet, CellAddress at, std::string_view typed);
 
   // Empties values and formulas in the range; styles stay.

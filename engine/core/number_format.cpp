@@ -77,6 +77,11 @@ struct Section {
   int percent = 0;
   int scale_commas = 0;  // thousands commas after the last digit: divide by 1000 each
   bool grouping = false;
+  // Fractions ("# ?/?", "?/4"): whole-number part shown, numerator, denominator.
+  bool fraction = false;
+  bool fraction_whole = false;
+  int denominator_digits = 0;
+  int fixed_denominator = 0;
 };
 
 std::optional<std::uint32_t> named_color(std::string_view name) {
@@ -213,6 +218,32 @@ Section parse_section(std::string_view code) {
     }
   }
 
+  // A "/" after a digit placeholder, followed by placeholders or a number, makes a fraction.
+  for (std::size_t k = 1; k < s.tokens.size() && !s.is_date; ++k) {
+    const Token& t = s.tokens[k];
+    if (t.kind != Token::Kind::Literal || t.text.empty() || t.text[0] != '/' ||
+        s.tokens[k - 1].kind != Token::Kind::Digit)
+      continue;
+    std::string_view rest(t.text);
+    rest.remove_prefix(1);
+    int fixed = 0;
+    for (char c : rest) {
+      if (c < '0' || c > '9') break;
+      fixed = fixed * 10 + (c - '0');
+    }
+    int digits = 0;
+    for (std::size_t j = k + 1; j < s.tokens.size() && s.tokens[j].kind == Token::Kind::Digit; ++j) ++digits;
+    if (fixed == 0 && digits == 0) continue;
+    s.fraction = true;
+    s.fixed_denominator = fixed;
+    s.denominator_digits = std::min(digits, 4);
+    // A placeholder group, then a space, before the numerator is the whole part.
+    std::size_t j = k - 1;
+    while (j > 0 && s.tokens[j - 1].kind == Token::Kind::Digit) --j;
+    s.fraction_whole = j >= 2 && s.tokens[j - 1].kind == Token::Kind::Literal && s.tokens[j - 2].kind == Token::Kind::Digit;
+    break;
+  }
+
   // "m" right after hours or right before seconds means minutes.
   for (std::size_t k = 0; k < s.tokens.size(); ++k) {
     if (s.tokens[k].kind != Token::Kind::Month || s.tokens[k].width > 2) continue;
@@ -298,7 +329,40 @@ void fixed_digits(double x, int decimals, std::string& integer, std::string& fra
   integer = nz == std::string::npos ? std::string() : integer.substr(nz);
 }
 
+std::string format_fraction(double x, const Section& s, bool show_minus) {
+  double a = std::abs(x);
+  double whole = s.fraction_whole ? std::floor(a) : 0;
+  double rest = a - whole;
+  long long best_num = 0, best_den = 1;
+  if (s.fixed_denominator > 0) {
+    best_den = s.fixed_denominator;
+    best_num = std::llround(rest * static_cast<double>(best_den));
+  } else {
+    long long max_den = 1;
+    for (int i = 0; i < s.denominator_digits; ++i) max_den *= 10;
+    max_den = std::max(1LL, max_den - 1);
+    double best_err = 2;
+    for (long long den = 1; den <= max_den; ++den) {
+      long long num = std::llround(rest * static_cast<double>(den));
+      double err = std::abs(rest - static_cast<double>(num) / static_cast<double>(den));
+      if (err < best_err - 1e-12) best_err = err, best_num = num, best_den = den;
+    }
+  }
+  if (best_num == best_den && s.fraction_whole) whole += 1, best_num = 0;
+  std::string out;
+  if (x < 0 && show_minus && (whole > 0 || best_num > 0)) out.push_back('-');
+  if (s.fraction_whole && (whole > 0 || best_num == 0)) out += std::to_string(static_cast<long long>(whole));
+  if (best_num > 0) {
+    if (!out.empty() && out != "-") out.push_back(' ');
+    out += std::to_string(best_num) + "/" + std::to_string(best_den);
+  } else if (!s.fraction_whole) {
+    out += "0";
+  }
+  return out;
+}
+
 std::string format_number_section(double x, const Section& s, bool show_minus) {
+  if (s.fraction) return format_fraction(x, s, show_minus);
   int int_places = 0, frac_places = 0;
   bool in_fraction = false, exponent = false;
   int exp_width = 0;

@@ -133,6 +133,7 @@ void read_filter(const pugi::xml_node& af, Sheet& sheet) {
 }  // namespace
 
 void read_sheet(const pugi::xml_node& ws, const std::vector<std::string>& strings, Sheet& sheet) {
+  sheet.chart_sheet = xml::local_name(ws) == "chartsheet";
   if (auto fmt = xml::child(ws, "sheetFormatPr")) {
     if (auto h = xml::number(xml::value(xml::attribute(fmt, "defaultRowHeight"))); h && *h > 0 && *h < 410)
       sheet.default_row_height = *h;

@@ -130,6 +130,11 @@ void write_cell(pugi::xml_node c, const CellNode& original, const Cell& cell, st
       if (auto si = xml::integer(xml::value(xml::attribute(old_f, "si")))) orphaned.insert(*si);
     c.remove_child(old_f);
   }
+  if (!keep_f) {
+    // Metadata of a dynamic array or rich value belonged to the old content.
+    c.remove_attribute("cm");
+    c.remove_attribute("vm");
+  }
   remove_children(c, "v");
   remove_children(c, "is");
   c.remove_attribute("t");

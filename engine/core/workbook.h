@@ -73,6 +73,7 @@ struct AutoFilter {
 struct Sheet {
   std::string name;
   bool hidden = false;  // state hidden or veryHidden
+  bool chart_sheet = false;  // a sheet holding only a chart: shown empty, never edited
   std::map<std::int32_t, Row> rows;  // by row
   std::vector<ColumnSpan> columns;   // sorted, not overlapping
   std::vector<CellRange> merges;

@@ -127,7 +127,7 @@ std::vector<std::uint8_t> write_xlsx(const Workbook& wb) {
 
   for (std::size_t i = 0; i < wb.sheets.size() && i < pkg.sheet_paths.size(); ++i) {
     const Sheet& sheet = wb.sheets[i];
-    if (sheet.changed_cells.empty() && !sheet.rows_changed) continue;
+    if ((sheet.changed_cells.empty() && !sheet.rows_changed) || sheet.chart_sheet) continue;
     pugi::xml_document doc;
     if (!load(pkg, pkg.sheet_paths[i], doc)) continue;
     auto result = writer::write_sheet(doc, sheet, style_count, strings);

@@ -22,7 +22,8 @@ std::string qualified(const pugi::xml_node& parent, std::string_view local) {
 }  // namespace
 
 bool parse(pugi::xml_document& doc, std::string_view text) {
-  auto r = doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+  // Automatic detection also drops a byte-order mark, which some writers put first.
+  auto r = doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_auto);
   return r && doc.document_element();
 }
 

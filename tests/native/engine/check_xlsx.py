@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Checks a saved card against its original with an independent reader (openpyxl).
 
-usage: check_xlsx.py ORIGINAL SAVED EXPECTATIONS
+usage: check_xlsx.py ORIGINAL SAVED EXPECTATIONS [ORIGINAL SAVED EXPECTATIONS ...]
 
 EXPECTATIONS holds tab-separated lines:
   changed  ENTRY                 the entry may differ from the original
@@ -20,9 +20,6 @@ import zipfile
 
 import openpyxl
 from openpyxl.utils.datetime import to_excel
-
-problems = []
-
 
 def raw_entries(path):
     with open(path, 'rb') as f:
@@ -49,7 +46,18 @@ def style_of(c):
 
 
 def main():
-    original, saved, expect_path = sys.argv[1:4]
+    args = sys.argv[1:]
+    failed = False
+    for i in range(0, len(args), 3):
+        problems = check(*args[i:i + 3])
+        for p in problems:
+            print(args[i], p)
+        failed = failed or bool(problems)
+    return 1 if failed else 0
+
+
+def check(original, saved, expect_path):
+    problems = []
     changed, dropped, cells, cached, numfmts = set(), set(), {}, {}, {}
     for line in open(expect_path, encoding='utf-8').read().splitlines():
         parts = line.split('\t')
@@ -130,9 +138,7 @@ def main():
         if got != code:
             problems.append('%s!%s: number format %r, expected %r' % (sheet, ref, got, code))
 
-    for p in problems:
-        print(p)
-    return 1 if problems else 0
+    return problems
 
 
 if __name__ == '__main__':

@@ -126,6 +126,16 @@ TEST_F(EditorTest, InputTextReadsBackToTheSameValue) {
   }
 }
 
+TEST_F(EditorTest, InputTextShowsFifteenDigits) {
+  ed.set_input(0, {0, 0}, "=0.1+0.2");
+  ed.set_input(0, {0, 1}, "=A1");
+  // B1 keeps the computed 0.30000000000000004 as a plain value.
+  wb.sheets[0].cell_at({0, 1}).formula.clear();
+  EXPECT_EQ(ed.input_text(0, {0, 1}), "0,3");
+  ed.set_input(0, {1, 0}, "1234567,125");
+  EXPECT_EQ(ed.input_text(0, {1, 0}), "1234567,125");
+}
+
 TEST_F(EditorTest, ClearKeepsStylesAndIsOneUndoStep) {
   std::uint32_t pct = wb.styles.with_number_format(0, "0%");
   wb.sheets[0].cell_at({0, 1}).style = pct;

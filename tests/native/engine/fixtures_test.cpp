@@ -4,7 +4,9 @@
 #include <filesystem>
 
 #include "test_files.h"
+#include "edit.h"
 #include "xlsx_reader.h"
+#include "zip.h"
 
 namespace stilaro {
 namespace {
@@ -49,6 +51,60 @@ TEST(Fixtures, EveryPrefixOfACardFailsCleanly) {
     auto r = read_xlsx(std::span(bytes.data(), n));
     EXPECT_TRUE(r.workbook || !r.error.empty());
   }
+}
+
+// simple.xlsx with its sheet part replaced.
+std::vector<std::uint8_t> with_sheet(const std::string& xml) {
+  auto original = test::fixture("simple.xlsx");
+  zip::Archive ar;
+  EXPECT_EQ(zip::read_archive(original, ar), zip::ReadError::None);
+  zip::Writer w;
+  for (const auto& e : ar.entries) {
+    if (e.name == "xl/worksheets/sheet1.xml") w.add(e.name, xml, e.time, e.date);
+    else w.copy(original, e);
+  }
+  return w.finish();
+}
+
+TEST(Fixtures, HostilePartsReadWithoutCrashing) {
+  const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+  std::string deep;
+  for (int i = 0; i < 100000; ++i) deep += "<a>";
+  deep += "1";
+  for (int i = 0; i < 100000; ++i) deep += "</a>";
+  auto r = read_xlsx(with_sheet("<worksheet " + ns + "><sheetData><row r=\"1\"><c r=\"A1\"><v>" + deep +
+                                "</v></c></row></sheetData></worksheet>"));
+  ASSERT_TRUE(r.workbook) << r.error;
+  EXPECT_EQ(r.workbook->sheets[0].value({0, 0}).number, 1);
+
+  r = read_xlsx(with_sheet("<worksheet " + ns + "><sheetData><row r=\"1\"><c r=\"A1\"><f>" +
+                           std::string(50000, '(') + "</f></c></row></sheetData></worksheet>"));
+  ASSERT_TRUE(r.workbook);
+  Editor ed(*r.workbook, {});
+  EXPECT_TRUE(r.workbook->sheets[0].value({0, 0}).is_error());
+
+  r = read_xlsx(with_sheet("<worksheet " + ns + "><sheetData><row r=\"1\"><c r=\"A1\"><v>1</v>"));
+  EXPECT_FALSE(r.workbook);
+  EXPECT_EQ(r.error, "il file .xlsx contiene XML che non riesco a leggere");
+}
+
+TEST(Fixtures, PartsWithAByteOrderMarkRead) {
+  auto r = read_xlsx(with_sheet("\xEF\xBB\xBF<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                                "<sheetData><row r=\"2\"><c r=\"B2\" t=\"inlineStr\"><is><t>più</t></is></c></row>"
+                                "</sheetData></worksheet>"));
+  ASSERT_TRUE(r.workbook) << r.error;
+  EXPECT_EQ(r.workbook->sheets[0].value({1, 1}).text, "più");
+}
+
+TEST(Fixtures, ChartSheetsAreNeverEdited) {
+  auto r = read_xlsx(with_sheet("<chartsheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                                "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews></chartsheet>"));
+  ASSERT_TRUE(r.workbook);
+  ASSERT_TRUE(r.workbook->sheets[0].chart_sheet);
+  Editor ed(*r.workbook, {});
+  EXPECT_FALSE(ed.set_input(0, {0, 0}, "1"));
+  ed.paste_tsv(0, {0, 0}, "1\t2");
+  EXPECT_TRUE(r.workbook->sheets[0].rows.empty());
 }
 
 TEST(Fixtures, YearCardModel) {

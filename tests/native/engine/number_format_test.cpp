@@ -55,6 +55,12 @@ TEST(NumberFormat, TableOfTexts) {
       {date, "[$-410]d mmmm yyyy", "5 marzo 2026"},
       {12.5, "[$€-410] #,##0.00", "€ 12,50"},
       {5, "@", "5"},
+      {1.5, "# ?/?", "1 1/2"},
+      {0.75, "# ?/?", "3/4"},
+      {2, "# ?/?", "2"},
+      {3.14159, "# ?\?/?\?", "3 14/99"},
+      {-1.25, "# ?/?", "-1 1/4"},
+      {0.3, "?/4", "1/4"},
   };
   for (const auto& c : cases) EXPECT_EQ(format_value(Value::of_number(c.value), c.code).text, c.expected) << c.code;
 }

@@ -7,10 +7,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
 #include "edit.h"
+#include "package.h"
 #include "test_files.h"
 #include "xlsx_reader.h"
 #include "xlsx_writer.h"
@@ -23,22 +25,28 @@ namespace fs = std::filesystem;
 
 const double kToday = date_serial(2026, 12, 9);
 
-// Runs the checker; returns its report ("" when everything holds).
-std::string check(const std::vector<std::uint8_t>& original, const std::vector<std::uint8_t>& saved,
-                  const std::vector<std::string>& expectations) {
+struct Case {
+  std::vector<std::uint8_t> original, saved;
+  std::vector<std::string> expectations;
+};
+
+// Runs the checker over the cases in one process; returns its report ("" when
+// everything holds).
+std::string check_all(const std::vector<Case>& cases) {
   static std::atomic<int> serial{0};
   fs::path dir = fs::temp_directory_path() /
                  ("stilaro-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
   fs::create_directories(dir);
-  test::write_file(dir / "original.xlsx", original);
-  test::write_file(dir / "saved.xlsx", saved);
-  {
-    std::ofstream exp(dir / "expect.tsv");
-    for (const auto& line : expectations) exp << line << "\n";
+  std::string cmd = std::string("/usr/bin/python3 ") + STILARO_CHECKER;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    auto base = dir / std::to_string(i);
+    test::write_file(base.string() + "-original.xlsx", cases[i].original);
+    test::write_file(base.string() + "-saved.xlsx", cases[i].saved);
+    std::ofstream exp(base.string() + "-expect.tsv");
+    for (const auto& line : cases[i].expectations) exp << line << "\n";
+    cmd += " " + base.string() + "-original.xlsx " + base.string() + "-saved.xlsx " + base.string() + "-expect.tsv";
   }
-  std::string cmd = std::string("/usr/bin/python3 ") + STILARO_CHECKER + " " + (dir / "original.xlsx").string() +
-                    " " + (dir / "saved.xlsx").string() + " " + (dir / "expect.tsv").string() + " > " +
-                    (dir / "report.txt").string() + " 2>&1";
+  cmd += " > " + (dir / "report.txt").string() + " 2>&1";
   int rc = std::system(cmd.c_str());
   std::ifstream in(dir / "report.txt");
   std::stringstream report;
@@ -49,10 +57,49 @@ std::string check(const std::vector<std::uint8_t>& original, const std::vector<s
   return rc == 0 ? std::string() : text;
 }
 
+std::string check(const std::vector<std::uint8_t>& original, const std::vector<std::uint8_t>& saved,
+                  const std::vector<std::string>& expectations) {
+  return check_all({{original, saved, expectations}});
+}
+
 Workbook open(const std::vector<std::uint8_t>& bytes) {
   auto r = read_xlsx(bytes);
   EXPECT_TRUE(r.workbook) << r.error;
   return r.workbook ? std::move(*r.workbook) : new_workbook();
+}
+
+// Every card takes an edit to a written cell and a new cell below everything, and keeps
+// all the rest.
+TEST(RoundTrip, EveryCardSurvivesAnEdit) {
+  std::vector<Case> cases;
+  for (const auto& entry : fs::directory_iterator(STILARO_FIXTURES)) {
+    auto name = entry.path().filename().string();
+    if (entry.path().extension() != ".xlsx" || name.starts_with("broken-")) continue;
+    Case c;
+    c.original = test::read_file(entry.path());
+    Workbook wb = open(c.original);
+    std::int32_t active = wb.active_sheet;
+    const Sheet& s = wb.sheets[static_cast<std::size_t>(active)];
+    CellAddress below{s.used_extent().row + 2, 1};
+    std::optional<CellAddress> number;
+    for (const auto& [r, row] : s.rows)
+      for (const auto& [col, cell] : row.cells)
+        if (!number && cell.value.is_number() && !cell.has_formula()) number = CellAddress{r, col};
+    Editor ed(wb, {kToday});
+    ASSERT_TRUE(ed.set_input(active, below, "Nota del 9/12"));
+    c.expectations.push_back("cell\t" + s.name + "\t" + format_address(below) + "\ts\tNota del 9/12");
+    if (number) {
+      ASSERT_TRUE(ed.set_input(active, *number, "77,5"));
+      c.expectations.push_back("cell\t" + s.name + "\t" + format_address(*number) + "\tn\t77.5");
+    }
+    // The entries that may change: the edited sheet and the shared strings.
+    c.expectations.push_back("changed\t" + wb.source->sheet_paths[static_cast<std::size_t>(active)]);
+    c.expectations.push_back("changed\txl/sharedStrings.xml");
+    c.saved = write_xlsx(wb);
+    cases.push_back(std::move(c));
+  }
+  EXPECT_GE(cases.size(), 13u);
+  EXPECT_EQ(check_all(cases), "");
 }
 
 TEST(RoundTrip, TypedValuesFormulasAndClearsOnAnOpenpyxlCard) {
