@@ -11,8 +11,7 @@ import { launchBrowser } from '../../tests/browser/lib/browser.mjs';
 import { serveStatic } from '../../tests/browser/engine/static-server.mjs';
 
 const root = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
-const fixtures = [join(root, '..', 'shared', 'fixtures', 'cards'), join(root, '..', '..', 'shared', 'fixtures', 'cards')]
-  .find((dir) => { try { statSync(join(dir, 'cards.json')); return true; } catch { return false; } });
+const fixtures = join(root, 'tests', 'native', 'engine', 'fixtures');
 const card = readFileSync(join(fixtures, 'year-card.xlsx'));
 const ROUNDS = 5;
 const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];

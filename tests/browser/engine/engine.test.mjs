@@ -13,8 +13,7 @@ import { serveStatic } from './static-server.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..', '..');
-const FIXTURES = [join(root, '..', 'shared', 'fixtures', 'cards'), join(root, '..', '..', 'shared', 'fixtures', 'cards')]
-  .find((dir) => { try { readFileSync(join(dir, 'cards.json')); return true; } catch { return false; } });
+const FIXTURES = join(root, 'tests', 'native', 'engine', 'fixtures');
 const shots = join(root, 'out', 'screenshots', 'engine');
 const scratch = mkdtempSync(join(tmpdir(), 'stilaro-'));
 
@@ -52,7 +51,6 @@ async function start(name) {
 }
 
 before(async () => {
-  assert.ok(FIXTURES, 'card fixtures not found');
   server = await serveStatic({ '/': join(root, 'site'), '/prova/': here });
   browser = await launchBrowser();
   page = await browser.context.newPage();

@@ -12,8 +12,7 @@ import { serveStatic } from './static-server.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..', '..');
-const FIXTURES = [join(root, '..', 'shared', 'fixtures', 'cards'), join(root, '..', '..', 'shared', 'fixtures', 'cards')]
-  .find((dir) => { try { readFileSync(join(dir, 'cards.json')); return true; } catch { return false; } });
+const FIXTURES = join(root, 'tests', 'native', 'engine', 'fixtures');
 const scratch = mkdtempSync(join(tmpdir(), 'stilaro-touch-'));
 let server, browser, page, cdp;
 
