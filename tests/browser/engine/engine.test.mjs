@@ -273,6 +273,21 @@ test('the auto-filter button filters rows by value; a defined name is a place to
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
+test('text composed with an input method lands whole in the cell', async () => {
+  await start('simple.xlsx');
+  await page.evaluate(() => stilaro.foglio_vai('L3'));
+  const cdp = await browser.context.newCDPSession(page);
+  await cdp.send('Input.imeSetComposition', { text: 'か', selectionStart: 1, selectionEnd: 1 });
+  await cdp.send('Input.imeSetComposition', { text: 'かん', selectionStart: 2, selectionEnd: 2 });
+  await cdp.send('Input.insertText', { text: '漢' });
+  await page.keyboard.type('字');
+  await page.keyboard.press('Enter');
+  await page.evaluate(() => stilaro.foglio_conferma());
+  assert.equal(cellsOf(await lastSave(), ['L3']).cells.L3, '漢字');
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+  await cdp.detach();
+});
+
 test('foglio_ferma stops the engine and takes its field away', async () => {
   await start('simple.xlsx');
   await page.keyboard.type('1');
