@@ -232,7 +232,7 @@ std::optional<Cell> Editor::prepared(std::int32_t sheet, CellAddress at, std::st
     style = styles.with_number_format(style, *in.number_format);
   in.content.style = style;
   // An empty cell without a look of its own needs no element at all.
-  if (in.content.value.is_empty() && !in.content.has_formula() && style == 0 && !s.cell(at)) return std::nullopt;
+  if (in.content.value.is_empty() && !in.content.has_formula() && style == 0) return std::nullopt;
   return in.content;
 }
 

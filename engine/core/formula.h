@@ -37,7 +37,7 @@ bool formula_is_valid(std::string_view formula);
 std::string shift_formula(std::string_view formula, std::int32_t rows, std::int32_t cols);
 
 // Turns what a user typed after "=" into file syntax: Italian function names
-// (SOMMA, MEDIA, SE, ...) become English ones, and when ";" separates arguments the
+// (SOMMA, MEDIA, SE, CONTA.SE, ...) become English ones, and when ";" separates arguments the
 // "," inside numbers is a decimal separator.
 std::string formula_from_input(std::string_view typed);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,7 @@ namespace stilaro::formula {
 // An evaluated argument: a single value or a block of cells.
 struct Operand {
   Operand() = default;
-  Operand(Value v) : value(std::move(v)) {}  // NOLINT: a scalar converts implicitly
+  Operand(Value v) : value(std::move(v)) {}  // implicit: a scalar is an operand
 
   Value value;
   bool is_range = false;
@@ -39,6 +40,8 @@ class Context {
 };
 
 Value call_function(Context& ctx, const Node& call);
+// The less common functions; nullopt for a name no function has.
+std::optional<Value> call_more_function(Context& ctx, const Node& call);
 
 // Coercions used by operators and functions.
 bool to_number(const Value& v, double& out);  // empty = 0, text must read as a number

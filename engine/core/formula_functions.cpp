@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "formula_eval.h"
 #include "number_format.h"
@@ -193,7 +192,8 @@ Value call_function(Context& ctx, const Node& call) {
     double x;
     // Numbers written as text are formatted as numbers.
     if (v.is_text() && to_number(v, x)) v = Value::of_number(x);
-    return Value::of_text(format_value(v, to_text(code)).text);
+    // The code is read as an Italian spreadsheet reads it ("0,00", "gg/mm/aaaa").
+    return Value::of_text(format_value(v, format_code_from_italian(to_text(code))).text);
   }
   if (f == "TODAY") {
     if (!a.empty()) return err(ErrorCode::Value);
@@ -215,6 +215,7 @@ Value call_function(Context& ctx, const Node& call) {
     if (serial < 0 || serial > 2958465) return err(ErrorCode::Num);
     return Value::of_number(serial);
   }
+  if (auto v = call_more_function(ctx, call)) return *v;
   return err(ErrorCode::Name);
 }
 

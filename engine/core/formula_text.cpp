@@ -25,7 +25,11 @@ struct ItalianName {
   std::string_view italian, english;
 };
 
-constexpr std::array<ItalianName, 19> kItalian = {{
+constexpr std::array<ItalianName, 33> kItalian = {{
+    {"INT", "INT"}, {"RESTO", "MOD"}, {"PRODOTTO", "PRODUCT"}, {"ANNO", "YEAR"}, {"MESE", "MONTH"},
+    {"GIORNO", "DAY"}, {"LUNGHEZZA", "LEN"}, {"MAIUSC", "UPPER"}, {"MINUSC", "LOWER"},
+    {"ANNULLA.SPAZI", "TRIM"}, {"SINISTRA", "LEFT"}, {"DESTRA", "RIGHT"}, {"CONTA.SE", "COUNTIF"},
+    {"SOMMA.SE", "SUMIF"},
     {"SOMMA", "SUM"}, {"MEDIA", "AVERAGE"}, {"CONTA.NUMERI", "COUNT"}, {"CONTA.VALORI", "COUNTA"},
     {"SE", "IF"}, {"SE.ERRORE", "IFERROR"}, {"ARROTONDA", "ROUND"}, {"ARROTONDA.PER.ECC", "ROUNDUP"},
     {"ARROTONDA.PER.DIF", "ROUNDDOWN"}, {"ASS", "ABS"}, {"E", "AND"}, {"O", "OR"}, {"NON", "NOT"},

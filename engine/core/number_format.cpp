@@ -581,6 +581,36 @@ std::string format_general(double x) {
   return out;
 }
 
+std::string format_code_from_italian(std::string_view code) {
+  if (iequals(code, "standard")) return "General";
+  std::string out;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    char c = code[i];
+    if (c == '"' || c == '[') {
+      std::size_t end = code.find(c == '"' ? '"' : ']', i + 1);
+      if (end == std::string_view::npos) end = code.size() - 1;
+      out.append(code.substr(i, end - i + 1));
+      i = end;
+    } else if (c == '\\' && i + 1 < code.size()) {
+      out.append(code.substr(i, 2));
+      ++i;
+    } else if (c == '.' || c == ',') {
+      out.push_back(c == '.' ? ',' : '.');
+    } else if (lower(c) == 'g') {
+      out.push_back('d');
+    } else if (lower(c) == 'a' && !iequals(code.substr(i, 5), "am/pm") && !iequals(code.substr(i, 3), "a/p")) {
+      out.push_back('y');
+    } else if (lower(c) == 'a') {
+      std::size_t len = iequals(code.substr(i, 5), "am/pm") ? 5 : 3;
+      out.append(code.substr(i, len));
+      i += len - 1;
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
 bool format_is_date(std::string_view code) {
   for (const auto& s : parse_code(code))
     if (s.is_date) return true;

@@ -31,6 +31,11 @@ FormattedValue format_value(const Value& value, std::string_view format_code,
 // digits, scientific for very large or small magnitudes ("3,5", "1E+15").
 std::string format_general(double number);
 
+// A format code written the Italian way, as TEXT() takes it in an Italian spreadsheet
+// ("0,00", "#.##0", "gg/mm/aaaa"), turned into file syntax ("0.00", "#,##0",
+// "dd/mm/yyyy"). Quoted text, escapes and bracketed parts stay.
+std::string format_code_from_italian(std::string_view code);
+
 // True when the code shows dates or times (so a typed date keeps it).
 bool format_is_date(std::string_view format_code);
 bool format_is_text(std::string_view format_code);

@@ -92,8 +92,11 @@ TEST(Formula, TableOfResults) {
       {"OR(FALSE,0)", "FALSE"},
       {"NOT(B2)", "FALSE"},
       {"CONCATENATE(\"Serie \",A1,\"x\",B1)", "\"Serie 10x2,5\""},
-      {"TEXT(B1,\"0.00\")", "\"2,50\""},
-      {"TEXT(DATE(2026,12,9),\"dd mmmm yyyy\")", "\"09 dicembre 2026\""},
+      {"TEXT(B1,\"0,00\")", "\"2,50\""},
+      {"TEXT(1234.5,\"#.##0,00 \"\"kg\"\"\")", "\"1.234,50 kg\""},
+      {"TEXT(DATE(2026,12,9),\"gg mmmm aaaa\")", "\"09 dicembre 2026\""},
+      {"TEXT(DATE(2026,12,9),\"dd/mm/yy\")", "\"09/12/26\""},
+      {"TEXT(0.75,\"h:mm AM/PM\")", "\"6:00 PM\""},
       {"TODAY()", "46365"},
       {"DATE(2026,12,9)", "46365"},
       {"DATE(2026,13,1)", "46388"},
@@ -106,6 +109,22 @@ TEST(Formula, TableOfResults) {
       {"#N/A", "#N/A"},
       {"SUM(1,#DIV/0!)", "#DIV/0!"},
       {"1+", "#NAME?"},
+      {"INT(-2.5)", "-3"},
+      {"MOD(-7,3)", "2"},
+      {"MOD(1,0)", "#DIV/0!"},
+      {"PRODUCT(A1:B1,2)", "50"},
+      {"YEAR(TODAY())*10000+MONTH(TODAY())*100+DAY(TODAY())", "20261209"},
+      {"LEN(\"però\")", "4"},
+      {"UPPER(\"più forte\")", "\"PIÙ FORTE\""},
+      {"LOWER(\"ÀNCORA\")", "\"àncora\""},
+      {"TRIM(\"  panca   piana \")", "\"panca piana\""},
+      {"LEFT(\"città\",4)&RIGHT(\"città\")", "\"città\""},
+      {"COUNTIF(A1:A4,\">=15\")", "1"},
+      {"COUNTIF(A1:A4,\"TES*\")", "1"},
+      {"COUNTIF(A1:A4,\"<>10\")", "3"},
+      {"SUMIF(A1:A3,\">5\")", "30"},
+      {"SUMIF(A1:A2,10,B1:B2)", "2,5"},
+      {"COUNTIF(5,1)", "#VALUE!"},
       {"ROUND(1)", "#VALUE!"},
   };
   for (const auto& c : cases)
@@ -183,6 +202,7 @@ TEST(Formula, TypedItalianFormulasBecomeFileSyntax) {
   EXPECT_EQ(formula_from_input("A1*1,5"), "A1*1.5");
   EXPECT_EQ(formula_from_input("SUM(A1,2.5)"), "SUM(A1,2.5)");
   EXPECT_EQ(formula_from_input("E(VERO;FALSO)"), "AND(TRUE,FALSE)");
+  EXPECT_EQ(formula_from_input("CONTA.SE(A1:A9;\">80\")"), "COUNTIF(A1:A9,\">80\")");
   EXPECT_EQ(formula_from_input("MEDIA(Scheda!A1:A3)&\";\""), "AVERAGE(Scheda!A1:A3)&\";\"");
 }
 
