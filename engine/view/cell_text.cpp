@@ -78,8 +78,8 @@ double baseline(const CellText& t, const Rect& box, std::size_t i) {
     case VerticalAlign::Distributed: top = box.y + (box.h - block) / 2; break;
     default: top = box.bottom() - block - 1; break;
   }
-  // Text taller than its cell shows its beginning.
-  top = std::max(top, box.y + 1);
+  // Lines of text taller than their cell show their beginning.
+  if (t.lines.size() > 1) top = std::max(top, box.y + 1);
   return top + t.line_height * static_cast<double>(i) + (t.line_height + t.style.size_px * 0.7) / 2;
 }
 

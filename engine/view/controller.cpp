@@ -60,7 +60,7 @@ std::string Controller::open(std::span<const std::uint8_t> bytes, double today) 
     s.anchor = v.selection.contains(v.active_cell) && v.selection != CellRange{v.active_cell, v.active_cell}
                    ? (v.selection.first == v.active_cell ? v.selection.last : v.selection.first)
                    : v.active_cell;
-    const SheetGeometry g = SheetGeometry::of(workbook_->sheets[i]);
+    const SheetGeometry g = SheetGeometry::of(*workbook_, workbook_->sheets[i]);
     s.scroll_x = std::max(0.0, g.cols.position(v.top_left.col) - g.cols.position(v.frozen_cols));
     s.scroll_y = std::max(0.0, g.rows.position(v.top_left.row) - g.rows.position(v.frozen_rows));
   }
@@ -91,7 +91,7 @@ void Controller::close() {
 
 std::vector<std::uint8_t> Controller::save() const { return write_xlsx(*workbook_); }
 
-void Controller::rebuild_geometry() { geometry_ = SheetGeometry::of(sheet_ref()); }
+void Controller::rebuild_geometry() { geometry_ = SheetGeometry::of(*workbook_, sheet_ref()); }
 
 Viewport Controller::viewport() const {
   const SheetState& s = states_[sheet_];
@@ -555,6 +555,7 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
               : hit.area == Area::edit_name || hit.area == Area::edit_content ? Cursor::text
                                                                                : Cursor::normal;
     if (!dragging_) return 0;
+    if (drag_area_ == Area::vscroll || drag_area_ == Area::hscroll) return scroll_bar(l, drag_area_, kind, x, y);
     SheetState& s = st();
     if (drag_area_ == Area::cell && (hit.area == Area::cell || hit.area == Area::filter_button)) {
       if (s.active == hit.cell) return 0;
@@ -597,6 +598,7 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
     return 0;
   }
   if (hit.area == Area::none) return 0;
+  if (hit.area == Area::vscroll || hit.area == Area::hscroll) return scroll_bar(l, hit.area, kind, x, y);
   // Anything else first closes the cell being typed in.
   flags |= finish_edit();
   if (mode_ != EditMode::none) return flags;
@@ -646,6 +648,33 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
 
 std::int32_t Controller::edit_caret_utf16() const {
   return utf16_length(std::string_view(text_).substr(0, static_cast<std::size_t>(caret_)));
+}
+
+// Dragging a thumb moves the view in proportion; a press beside it turns a page.
+std::uint32_t Controller::scroll_bar(const Layout& l, Area area, PointerKind kind, double x, double y) {
+  const bool vertical = area == Area::vscroll;
+  const ScrollBar& bar = vertical ? l.vertical() : l.horizontal();
+  SheetState& s = st();
+  double& scroll = vertical ? s.scroll_y : s.scroll_x;
+  const double at = vertical ? y : x;
+  if (kind == PointerKind::down) {
+    const double thumb_from = vertical ? bar.thumb.y : bar.thumb.x;
+    const double thumb_to = thumb_from + (vertical ? bar.thumb.h : bar.thumb.w);
+    if (at < thumb_from || at > thumb_to) {
+      const double page = (vertical ? bar.track.h : bar.track.w) / s.zoom;
+      scroll += at < thumb_from ? -page : page;
+    } else {
+      dragging_ = true;
+      drag_area_ = area;
+      drag_from_ = at;
+      drag_scroll_ = scroll;
+    }
+  } else {
+    const double room = vertical ? bar.track.h - bar.thumb.h : bar.track.w - bar.thumb.w;
+    if (room > 0) scroll = drag_scroll_ + (at - drag_from_) * bar.travel / room;
+  }
+  clamp_scroll();
+  return kRedraw;
 }
 
 Rect Controller::field_box() const {

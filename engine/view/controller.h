@@ -115,6 +115,7 @@ class Controller {
   std::uint32_t after_change();
   std::uint32_t open_filter(std::int32_t col);
   std::uint32_t filter_pointer(double x, double y);
+  std::uint32_t scroll_bar(const Layout& l, Area area, PointerKind kind, double x, double y);
   CellAddress merged_origin(CellAddress a) const;
   CellRange written_part(const CellRange& r) const;
 
@@ -132,6 +133,7 @@ class Controller {
   std::optional<FilterMenu> menu_;
   bool dragging_ = false;
   Area drag_area_ = Area::none;
+  double drag_from_ = 0, drag_scroll_ = 0;  // where a scroll-bar thumb drag began
   Cursor cursor_ = Cursor::normal;
 };
 

@@ -13,7 +13,26 @@ double default_column_px(const Sheet& sheet) {
   return column_px(sheet.default_column_width);
 }
 
-SheetGeometry SheetGeometry::of(const Sheet& sheet) {
+namespace {
+
+// Points a row without a stored height needs for its cells.
+double fitted_row_pt(const Workbook& wb, const Sheet& sheet, const SheetGeometry& g, std::int32_t r, const Row& row) {
+  double need = sheet.default_row_height;
+  for (const auto& [c, cell] : row.cells) {
+    if (cell.value.is_empty()) continue;
+    const Font& font = wb.styles.font_of(cell.style);
+    double lines = 1;
+    if (cell.value.is_text() && wb.styles.cell_format(cell.style).alignment.wrap && !sheet.merge_at({r, c}))
+      lines = static_cast<double>(
+          wrap_lines(cell.value.text, font.size, font.bold, std::max(16.0, g.cols.size(c) - 8)).size());
+    need = std::max(need, lines * line_height_pt(font.size));
+  }
+  return need;
+}
+
+}  // namespace
+
+SheetGeometry SheetGeometry::of(const Workbook& workbook, const Sheet& sheet) {
   SheetGeometry g;
   g.cols = Axis(default_column_px(sheet), kMaxColumns);
   g.rows = Axis(std::round(points_to_px(sheet.default_row_height)), kMaxRows);
@@ -26,6 +45,8 @@ SheetGeometry SheetGeometry::of(const Sheet& sheet) {
       g.rows.set(r, 0);
     else if (row.height > 0)
       g.rows.set(r, std::round(points_to_px(row.height)));
+    else if (!row.cells.empty())
+      g.rows.set(r, std::round(points_to_px(fitted_row_pt(workbook, sheet, g, r, row))));
   }
   return g;
 }
@@ -51,6 +72,8 @@ Layout::Layout(const Workbook& workbook, std::int32_t sheet, const SheetGeometry
   first_col_ = geo_.cols.index_at(base_x);
   last_col_ = geo_.cols.index_at(base_x + std::max(0.0, grid_.w - frozen_w_) / z);
 
+  scroll_bars();
+
   double x = 8;
   const Rect strip = tabs();
   for (std::int32_t i = 0; i < static_cast<std::int32_t>(wb_.sheets.size()); ++i) {
@@ -59,6 +82,27 @@ Layout::Layout(const Workbook& workbook, std::int32_t sheet, const SheetGeometry
     tabs_.push_back({i, {x, strip.y, w, strip.h - 4}});
     x += w + 2;
   }
+}
+
+// The bars cover the written part and a screen more, and always where the view is.
+void Layout::scroll_bars() {
+  constexpr double kBar = 10, kMinThumb = 24;
+  const CellAddress used = wb_.sheets[sheet_].used_extent();
+  const double z = vp_.zoom;
+  const double seen_h = std::max(0.0, grid_.h - frozen_h_ - kBar) / z;
+  const double seen_w = std::max(0.0, grid_.w - frozen_w_ - kBar) / z;
+  const double rows_end = geo_.rows.position(used.row + 1) - geo_.rows.position(vp_.frozen_rows) + seen_h / 2;
+  const double cols_end = geo_.cols.position(used.col + 1) - geo_.cols.position(vp_.frozen_cols) + seen_w / 2;
+  vbar_.travel = std::max(rows_end - seen_h, vp_.scroll_y);
+  hbar_.travel = std::max(cols_end - seen_w, vp_.scroll_x);
+  vbar_.track = {grid_.right() - kBar, grid_.y + frozen_h_, kBar, std::max(0.0, grid_.h - frozen_h_ - kBar)};
+  hbar_.track = {grid_.x + frozen_w_, grid_.bottom() - kBar, std::max(0.0, grid_.w - frozen_w_ - kBar), kBar};
+  const double vlen = std::min(vbar_.track.h, std::max(kMinThumb, vbar_.track.h * seen_h / (seen_h + vbar_.travel)));
+  const double hlen = std::min(hbar_.track.w, std::max(kMinThumb, hbar_.track.w * seen_w / (seen_w + hbar_.travel)));
+  const double vat = vbar_.travel > 0 ? vp_.scroll_y / vbar_.travel : 0;
+  const double hat = hbar_.travel > 0 ? vp_.scroll_x / hbar_.travel : 0;
+  vbar_.thumb = {vbar_.track.x + 2, vbar_.track.y + (vbar_.track.h - vlen) * vat, kBar - 4, vlen};
+  hbar_.thumb = {hbar_.track.x + (hbar_.track.w - hlen) * hat, hbar_.track.y + 2, hlen, kBar - 4};
 }
 
 double Layout::col_x(std::int32_t col) const {
@@ -153,6 +197,8 @@ Hit Layout::hit(double x, double y) const {
   }
   if (y >= grid_.bottom()) return {};
   if (x < header_w_) return {Area::row_header, {row_at(y), 0}, -1};
+  if (vbar_.track.contains(x, y)) return {Area::vscroll, {}, -1};
+  if (hbar_.track.contains(x, y)) return {Area::hscroll, {}, -1};
   const CellAddress a{row_at(y), col_at(x)};
   if (has_filter_button(a) && filter_button(a).contains(x, y)) return {Area::filter_button, a, -1};
   return {Area::cell, a, -1};

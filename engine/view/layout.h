@@ -18,11 +18,12 @@ struct Rect {
 };
 
 // Column widths and row heights of one sheet in CSS pixels at zoom 1; hidden
-// ones are 0 wide.
+// ones are 0 wide. A row without a stored height fits its text, as it would
+// in any spreadsheet program: its largest font, and the lines of wrapped text.
 struct SheetGeometry {
   Axis cols{64, kMaxColumns};
   Axis rows{20, kMaxRows};
-  static SheetGeometry of(const Sheet& sheet);
+  static SheetGeometry of(const Workbook& workbook, const Sheet& sheet);
 };
 
 double default_column_px(const Sheet& sheet);
@@ -36,12 +37,20 @@ struct Viewport {
   std::int32_t frozen_rows = 0, frozen_cols = 0;
 };
 
-enum class Area { none, edit_name, edit_content, corner, col_header, row_header, cell, tab, filter_button };
+enum class Area { none, edit_name, edit_content, corner, col_header, row_header, cell, tab, filter_button, vscroll, hscroll };
 
 struct Hit {
   Area area = Area::none;
   CellAddress cell;          // cell, filter button; the row or column for the headers
   std::int32_t tab = -1;     // sheet index for a tab
+};
+
+// A scroll bar over the grid's edge: its track, its thumb, and how far the
+// scrolling pane can travel (zoom-1 pixels).
+struct ScrollBar {
+  Rect track;
+  Rect thumb;
+  double travel = 0;
 };
 
 struct TabBox {
@@ -84,6 +93,9 @@ class Layout {
   std::int32_t first_row() const { return first_row_; }
   std::int32_t last_row() const { return last_row_; }
 
+  const ScrollBar& vertical() const { return vbar_; }
+  const ScrollBar& horizontal() const { return hbar_; }
+
   std::int32_t col_at(double x) const;
   std::int32_t row_at(double y) const;
   Hit hit(double x, double y) const;
@@ -98,6 +110,8 @@ class Layout {
   bool has_filter_button(CellAddress a) const;
 
  private:
+  void scroll_bars();
+
   const Workbook& wb_;
   std::int32_t sheet_;
   const SheetGeometry& geo_;
@@ -107,6 +121,7 @@ class Layout {
   double frozen_w_ = 0, frozen_h_ = 0;
   std::int32_t first_col_ = 0, last_col_ = 0, first_row_ = 0, last_row_ = 0;
   std::vector<TabBox> tabs_;
+  ScrollBar vbar_, hbar_;
 };
 
 }  // namespace stilaro::view

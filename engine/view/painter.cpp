@@ -92,6 +92,7 @@ class Painter {
     if (v.frozen_rows) pane(frozen_rows, cols);
     if (v.frozen_rows && v.frozen_cols) pane(frozen_rows, frozen_cols);
     frozen_lines();
+    scroll_bars();
     headers(frozen_cols, cols, frozen_rows, rows);
     editor_box();
     bar();
@@ -320,6 +321,14 @@ class Painter {
     }
     const Rect full = l_.range_rect(sel);
     out_.frame(full.x - 1, full.y - 1, full.w + 2, full.h + 2, 2, kAccent);
+  }
+
+  void scroll_bars() {
+    for (const ScrollBar* bar : {&l_.vertical(), &l_.horizontal()}) {
+      if (bar->travel <= 0 || bar->track.w <= 0 || bar->track.h <= 0) continue;
+      out_.rect(bar->track.x, bar->track.y, bar->track.w, bar->track.h, 0x18000000);
+      out_.rect(bar->thumb.x, bar->thumb.y, bar->thumb.w, bar->thumb.h, 0x70000000);
+    }
   }
 
   void frozen_lines() {

@@ -272,6 +272,28 @@ TEST_F(ControllerTest, ScrollAndZoomStayInBounds) {
   EXPECT_DOUBLE_EQ(c.state().zoom, 0.25);
 }
 
+TEST_F(ControllerTest, ScrollBarThumbDragsAndTrackPages) {
+  open("year-card.xlsx");
+  const ScrollBar bar = c.layout().vertical();
+  ASSERT_GT(bar.travel, 0);
+  ASSERT_LT(bar.thumb.h, bar.track.h);
+  const double x = bar.thumb.x + 2, y = bar.thumb.y + 5;
+  EXPECT_EQ(c.layout().hit(x, y).area, Area::vscroll);
+  // Dragging the thumb to the end of its track shows the end of the card.
+  c.pointer(PointerKind::down, x, y, 0, 1);
+  c.pointer(PointerKind::move, x, y + (bar.track.h - bar.thumb.h), 0, 0);
+  c.pointer(PointerKind::up, x, y + (bar.track.h - bar.thumb.h), 0, 0);
+  EXPECT_NEAR(c.state().scroll_y, bar.travel, 1e-6);
+  EXPECT_GE(c.layout().last_row(), 627);
+  EXPECT_EQ(c.state().active, (CellAddress{0, 0}));  // the selection stays
+  // A press on the track above the thumb goes back one page.
+  const double before = c.state().scroll_y;
+  const ScrollBar now = c.layout().vertical();
+  c.pointer(PointerKind::down, x, now.track.y + 2, 0, 1);
+  c.pointer(PointerKind::up, x, now.track.y + 2, 0, 0);
+  EXPECT_NEAR(c.state().scroll_y, before - now.track.h, 1e-6);
+}
+
 TEST_F(ControllerTest, SavedBytesReopenWithTheEdits) {
   open("two-workouts.xlsx");
   ASSERT_TRUE(c.go_to("E9"));

@@ -21,7 +21,7 @@ Workbook two_sheets() {
 
 TEST(Layout, GeometryTakesWidthsHeightsAndHiddenFromTheSheet) {
   const Workbook wb = two_sheets();
-  const SheetGeometry g = SheetGeometry::of(wb.sheets[0]);
+  const SheetGeometry g = SheetGeometry::of(wb, wb.sheets[0]);
   EXPECT_DOUBLE_EQ(g.cols.size(0), 20);
   EXPECT_DOUBLE_EQ(g.cols.size(1), 64);  // the default column
   EXPECT_TRUE(g.cols.hidden(2));
@@ -29,9 +29,29 @@ TEST(Layout, GeometryTakesWidthsHeightsAndHiddenFromTheSheet) {
   EXPECT_DOUBLE_EQ(g.rows.size(1), 40);
 }
 
+TEST(Layout, RowsWithoutAStoredHeightFitTheirText) {
+  Workbook wb = two_sheets();
+  Font big;
+  big.size = 20;
+  wb.styles.fonts.push_back(big);
+  CellFormat large, wrapping;
+  large.font = 1;
+  wrapping.alignment.wrap = true;
+  wb.styles.cell_formats = {CellFormat{}, large, wrapping};
+  Sheet& s = wb.sheets[0];
+  s.rows[3].cells[1] = Cell{Value::of_text("TITOLO"), "", 1};
+  s.rows[4].cells[1] = Cell{Value::of_text("una nota lunga da andare a capo"), "", 2};
+  s.rows[5].cells[1] = Cell{Value::of_text("TITOLO"), "", 1};
+  s.rows[5].height = 15;  // a stored height stays
+  const SheetGeometry g = SheetGeometry::of(wb, s);
+  EXPECT_DOUBLE_EQ(g.rows.size(3), 36);  // 27 pt, one line of 20 pt
+  EXPECT_GE(g.rows.size(4), 40);         // several 15-pt lines in a 64-pixel column
+  EXPECT_DOUBLE_EQ(g.rows.size(5), 20);
+}
+
 TEST(Layout, HitFindsBarHeadersCellsAndTabs) {
   const Workbook wb = two_sheets();
-  const SheetGeometry g = SheetGeometry::of(wb.sheets[0]);
+  const SheetGeometry g = SheetGeometry::of(wb, wb.sheets[0]);
   const Layout l(wb, 0, g, {800, 600, 1, 0, 0, 0, 0});
   EXPECT_EQ(l.hit(10, 10).area, Area::edit_name);
   EXPECT_EQ(l.hit(400, 10).area, Area::edit_content);
@@ -56,7 +76,7 @@ TEST(Layout, HitFindsBarHeadersCellsAndTabs) {
 
 TEST(Layout, FrozenPaneStaysWhileTheRestScrolls) {
   Workbook wb = two_sheets();
-  const SheetGeometry g = SheetGeometry::of(wb.sheets[0]);
+  const SheetGeometry g = SheetGeometry::of(wb, wb.sheets[0]);
   const Layout l(wb, 0, g, {800, 600, 1, 300, 1000, 1, 1});
   const Rect grid = l.grid();
   EXPECT_DOUBLE_EQ(l.col_x(0), grid.x);
@@ -74,7 +94,7 @@ TEST(Layout, FrozenPaneStaysWhileTheRestScrolls) {
 TEST(Layout, ZoomScalesCellsAndFilterButtonsAreHit) {
   Workbook wb = two_sheets();
   wb.sheets[0].auto_filter = AutoFilter{{{0, 0}, {9, 3}}, {}};
-  const SheetGeometry g = SheetGeometry::of(wb.sheets[0]);
+  const SheetGeometry g = SheetGeometry::of(wb, wb.sheets[0]);
   const Layout l(wb, 0, g, {800, 600, 2, 0, 0, 0, 0});
   EXPECT_DOUBLE_EQ(l.cell_rect({0, 1}).w, 128);
   EXPECT_TRUE(l.has_filter_button({0, 3}));
