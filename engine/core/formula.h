@@ -3,7 +3,7 @@
 // Formulas are kept in file syntax (English function names, "," between arguments,
 // "." in numbers, without the leading "="). recalculate() evaluates every formula cell
 // in dependency order, stores fresh results as the cells' values and marks the cells
-// whose value changed; a cell that depends on itself gets an error value.
+// whose value changed; a cell that depends on itself gets the error #VALUE!.
 //
 //   stilaro::RecalcOptions opt{.today = stilaro::date_serial(2026, 12, 9)};
 //   stilaro::recalculate(workbook, opt);

@@ -4,7 +4,7 @@
 //   auto shown = stilaro::format_value(cell.value, styles.number_format_of(cell.style));
 //   draw(shown.text, shown.color ? *shown.color : font_colour);
 //
-// Supports General, fixed decimals, thousands separators, percent, scientific, dates
+// Supports General, fixed decimals, thousands separators, percent, scientific, fractions, dates
 // and times (d dd ddd dddd m mm mmm mmmm yy yyyy h hh m mm s ss AM/PM [h]), text "@",
 // literal text and escapes, colours and up to four ";"-separated sections with
 // conditions.

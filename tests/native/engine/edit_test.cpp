@@ -202,6 +202,12 @@ TEST(GoTo, CellsRangesSheetsAndNames) {
   ASSERT_TRUE(t);
   EXPECT_EQ(t->sheet, 2);
   EXPECT_EQ(t->range, (CellRange{{1, 1}, {4, 2}}));
+  t = resolve_go_to(wb, 1, "c:e");
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->range, (CellRange{{0, 2}, {kMaxRows - 1, 4}}));
+  t = resolve_go_to(wb, 1, "'Scheda settembre'!9:5");
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->range, (CellRange{{4, 0}, {8, kMaxColumns - 1}}));
   EXPECT_FALSE(resolve_go_to(wb, 1, "Nessuno!A1"));
   EXPECT_FALSE(resolve_go_to(wb, 1, "ZZZZ1"));
   EXPECT_FALSE(resolve_go_to(wb, 1, ""));
