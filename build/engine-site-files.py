@@ -1,0 +1,35 @@
+"""Writes the engine's two site files from the built module and the glue sources.
+
+Both outputs depend only on their inputs: the gzip header carries no time or
+name, so a rebuild of the same sources gives the same bytes.
+"""
+import base64
+import gzip
+import pathlib
+import sys
+
+# The glue's parts, in the order they must appear in the one classic script.
+GLUE_PARTS = ["memory.js", "loader.js", "draw.js", "input.js", "foglio.js"]
+
+
+def module_script(wasm: bytes) -> str:
+    packed = gzip.compress(wasm, compresslevel=9, mtime=0)
+    return 'STILARO_WASM_GZ = "' + base64.b64encode(packed).decode("ascii") + '";\n'
+
+
+def glue_script(glue_dir: pathlib.Path) -> str:
+    body = "".join((glue_dir / name).read_text(encoding="utf-8") for name in GLUE_PARTS)
+    return (
+        "// Stilaro, the training card's spreadsheet engine: glue between the page and its module.\n"
+        "(function () {\n'use strict';\n" + body + "})();\n"
+    )
+
+
+def main() -> None:
+    wasm_path, glue_dir, out_dir = map(pathlib.Path, sys.argv[1:4])
+    (out_dir / "stilaro_wasm.js").write_text(module_script(wasm_path.read_bytes()), encoding="ascii")
+    (out_dir / "stilaro.js").write_text(glue_script(glue_dir), encoding="utf-8")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,82 @@
+// Debian's emscripten ships a libc++ that declares no floating-point
+// std::to_chars / std::from_chars. The module build force-includes this header
+// so the core's number reading and writing work the same as in native builds:
+// "C" number syntax (the module has no other locale), shortest round-trip text.
+#pragma once
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace std {
+
+inline from_chars_result from_chars(const char* first, const char* last, double& value,
+                                    chars_format fmt = chars_format::general) {
+  // No leading space, plus sign or hex prefix, as the standard function.
+  if (first == last || *first == ' ' || *first == '+' || *first == '\t') return {first, errc::invalid_argument};
+  std::string text(first, last);
+  const std::size_t digits = text.find_first_not_of('-');
+  if (digits != std::string::npos && text.compare(digits, 2, "0x") == 0) text.resize(digits + 1);
+  if (fmt == chars_format::fixed) {
+    const std::size_t e = text.find_first_of("eE");
+    if (e != std::string::npos) text.resize(e);
+  }
+  errno = 0;
+  char* end = nullptr;
+  const double parsed = std::strtod(text.c_str(), &end);
+  if (end == text.c_str()) return {first, errc::invalid_argument};
+  const char* ptr = first + (end - text.c_str());
+  if (errno == ERANGE) return {ptr, errc::result_out_of_range};
+  value = parsed;
+  return {ptr, errc{}};
+}
+
+inline from_chars_result from_chars(const char* first, const char* last, float& value,
+                                    chars_format fmt = chars_format::general) {
+  double wide = 0;
+  const from_chars_result r = from_chars(first, last, wide, fmt);
+  if (r.ec == errc{}) value = static_cast<float>(wide);
+  return r;
+}
+
+namespace charconv_compat {
+
+inline to_chars_result put(char* first, char* last, const char* text) {
+  const std::size_t n = std::strlen(text);
+  if (static_cast<std::size_t>(last - first) < n) return {last, errc::value_too_large};
+  std::memcpy(first, text, n);
+  return {first + n, errc{}};
+}
+
+// The shortest text with the given conversion that reads back as the same value.
+inline to_chars_result shortest(char* first, char* last, double value, char conversion) {
+  char buf[512];
+  for (int precision = conversion == 'g' ? 1 : 0; precision <= 17; ++precision) {
+    std::snprintf(buf, sizeof buf, conversion == 'f' ? "%.*f" : conversion == 'e' ? "%.*e" : "%.*g", precision, value);
+    if (std::strtod(buf, nullptr) == value) break;
+  }
+  return put(first, last, buf);
+}
+
+}  // namespace charconv_compat
+
+inline to_chars_result to_chars(char* first, char* last, double value) {
+  return charconv_compat::shortest(first, last, value, 'g');
+}
+
+inline to_chars_result to_chars(char* first, char* last, double value, chars_format fmt) {
+  return charconv_compat::shortest(first, last, value,
+                                   fmt == chars_format::fixed ? 'f' : fmt == chars_format::scientific ? 'e' : 'g');
+}
+
+inline to_chars_result to_chars(char* first, char* last, double value, chars_format fmt, int precision) {
+  char buf[512];
+  const char* pattern = fmt == chars_format::fixed ? "%.*f" : fmt == chars_format::scientific ? "%.*e" : "%.*g";
+  std::snprintf(buf, sizeof buf, pattern, precision, value);
+  return charconv_compat::put(first, last, buf);
+}
+
+}  // namespace std
