@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "content_type.h"
+
+namespace {
+
+using tarvela::content_type_for;
+
+TEST(ContentType, ByExtension) {
+    EXPECT_EQ(content_type_for("index.html"), "text/html; charset=utf-8");
+    EXPECT_EQ(content_type_for("404.htm"), "text/html; charset=utf-8");
+    EXPECT_EQ(content_type_for("foglio/stilaro_wasm.js"), "text/javascript; charset=utf-8");
+    EXPECT_EQ(content_type_for("manifest.json"), "application/json; charset=utf-8");
+    EXPECT_EQ(content_type_for("a.css"), "text/css; charset=utf-8");
+    EXPECT_EQ(content_type_for("icon-192.png"), "image/png");
+    EXPECT_EQ(content_type_for("foto/grandi/tavra-sala.jpg"), "image/jpeg");
+    EXPECT_EQ(content_type_for("a.jpeg"), "image/jpeg");
+    EXPECT_EQ(content_type_for("a.webp"), "image/webp");
+    EXPECT_EQ(content_type_for("a.svg"), "image/svg+xml");
+    EXPECT_EQ(content_type_for("a.ico"), "image/x-icon");
+    EXPECT_EQ(content_type_for("a.wasm"), "application/wasm");
+    EXPECT_EQ(content_type_for("a.woff2"), "font/woff2");
+    EXPECT_EQ(content_type_for("scheda.xlsx"), "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
+}
+
+TEST(ContentType, ExtensionIsTheTextAfterTheLastDot) {
+    EXPECT_EQ(content_type_for("archivio.json.png"), "image/png");
+    EXPECT_EQ(content_type_for("cartella.js/file"), "application/octet-stream");
+    EXPECT_EQ(content_type_for("html"), "text/html; charset=utf-8");  // no dot: the whole name
+    EXPECT_EQ(content_type_for("index."), "application/octet-stream");
+    EXPECT_EQ(content_type_for(""), "application/octet-stream");
+    EXPECT_EQ(content_type_for("a.txt"), "application/octet-stream");
+    EXPECT_EQ(content_type_for("a.jsx"), "application/octet-stream");
+}
+
+TEST(ContentType, OnlyAsciiLettersAreLowerCased) {
+    EXPECT_EQ(content_type_for("FOTO.JPG"), "image/jpeg");
+    EXPECT_EQ(content_type_for("Pagina.HtMl"), "text/html; charset=utf-8");
+    EXPECT_EQ(content_type_for("a.WOFF2"), "font/woff2");
+    EXPECT_EQ(content_type_for("a.j\xC5\x9B"), "application/octet-stream");
+}
+
+}  // namespace
