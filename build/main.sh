@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash build/deps.sh
+/usr/bin/python3 build/media/make_media.py
 cmake --preset native
 cmake --build --preset native
 cmake --preset windows
