@@ -39,7 +39,7 @@ export async function apri(sito, { storage = {}, percorso = '', init = [], viewp
   });
   // Storage is set up once per tab, before the page's own script; reloads keep what the page stored.
   await page.addInitScript((voci) => {
-    if (sessionStorage.getItem('__preparata')) return;
+    if (window !== window.top || sessionStorage.getItem('__preparata')) return;
     sessionStorage.setItem('__preparata', '1');
     localStorage.clear();
     for (const [k, v] of Object.entries(voci)) localStorage.setItem(k, typeof v === 'string' ? v : JSON.stringify(v));
