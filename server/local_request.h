@@ -33,6 +33,7 @@ public:
     // Text generated for this response, owned by it.
     explicit ResponseBody(std::string owned) : bytes_(std::move(owned)) {}
 
+    // For an owned body the bytes live inside this object: keep it alive while they are read.
     std::span<const std::uint8_t> bytes() const {
         if (const auto* view = std::get_if<std::span<const std::uint8_t>>(&bytes_)) return *view;
         const auto& owned = std::get<std::string>(bytes_);

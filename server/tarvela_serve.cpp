@@ -3,7 +3,7 @@
 //
 // usage: tarvela-serve [--port N] [--host ADDRESS]   (site URL from TARVELA_SITO)
 
-#include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -93,6 +93,9 @@ int main(int argc, char** argv) {
         std::cerr << "usage: tarvela-serve [--port N] [--host ADDRESS]\n";
         return 2;
     }
+
+    // A browser that drops a connection mid-answer must not end the server.
+    std::signal(SIGPIPE, SIG_IGN);
 
     const tarvela::LocalRequestHandler handler(tarvela::load_settings(lookup_environment).site_url);
     httplib::Server server;

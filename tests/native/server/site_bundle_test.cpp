@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -69,12 +68,6 @@ TEST(SiteBundle, EveryEntryIsFoundByItsOwnNameWithoutCopy) {
         EXPECT_EQ(second, first);
         EXPECT_EQ(second->content().data(), entry.content().data());
         EXPECT_EQ(second->content().size(), entry.content().size());
-    }
-}
-
-TEST(SiteBundle, ContentIsAlignedStaticData) {
-    for (const BundleEntry& entry : site_bundle()) {
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(entry.content().data()) % 16, 0u) << entry.name();
     }
 }
 

