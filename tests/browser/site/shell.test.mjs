@@ -1,0 +1,134 @@
+// The frame of the site: page switching, storage helpers, seeding, modes, companion files.
+import { test, before, after, afterEach } from 'node:test';
+import assert from 'node:assert/strict';
+import { avviaSito, apri, chiudiPagine, paginaVisibile, testi, memoria } from '../lib/sito.mjs';
+
+let sito;
+before(async () => { sito = await avviaSito(); });
+afterEach(() => chiudiPagine(sito));
+after(() => sito.chiudi());
+
+test('the old fragment contatti opens Dove siamo and becomes dove', async () => {
+  const page = await apri(sito, { percorso: '#contatti' });
+  assert.equal(await paginaVisibile(page), 'dove');
+  assert.equal(new URL(page.url()).hash, '#dove');
+  assert.deepEqual(await testi(page, '#menu button.on'), ['Dove siamo']);
+});
+
+test('an unknown fragment leaves Home and the address alone; go with it shows Home', async () => {
+  const page = await apri(sito, { percorso: '#xyz' });
+  assert.equal(await paginaVisibile(page), 'home');
+  assert.equal(new URL(page.url()).hash, '#xyz');
+  await page.evaluate(() => go('abbonamenti'));
+  await page.evaluate(() => go('xyz'));
+  assert.equal(await paginaVisibile(page), 'home');
+  assert.equal(new URL(page.url()).hash, '#home');
+});
+
+test('menu, logo and footer links switch page, scroll to the top and never follow history', async () => {
+  const page = await apri(sito);
+  await page.evaluate(() => window.scrollTo(0, 1500));
+  await page.click('#menu button[data-p="novita"]');
+  assert.equal(await paginaVisibile(page), 'novita');
+  assert.equal(await page.evaluate(() => window.scrollY), 0);
+  assert.deepEqual(await testi(page, '#menu button.on'), ['Novità']);
+  await page.click('footer button:has-text("Abbonamenti")');
+  assert.equal(await paginaVisibile(page), 'abbonamenti');
+  await page.goBack();
+  assert.equal(new URL(page.url()).hash, '#novita');
+  assert.equal(await paginaVisibile(page), 'abbonamenti', 'history moves the address only');
+  await page.click('header .brand');
+  assert.equal(await paginaVisibile(page), 'home');
+  assert.equal(await page.locator('.page.on').count(), 1);
+});
+
+test('below 1100 px the menu is a drop-down that closes on a page change', async () => {
+  const page = await apri(sito, { viewport: { width: 390, height: 844 } });
+  assert.equal(await page.isVisible('#menu button[data-p="corsi"]'), false);
+  await page.click('.burger');
+  assert.equal(await page.isVisible('#menu button[data-p="corsi"]'), true);
+  await page.click('#menu button[data-p="corsi"]');
+  assert.equal(await paginaVisibile(page), 'corsi');
+  assert.equal(await page.evaluate(() => $('menu').classList.contains('open')), false);
+  assert.equal(await page.isVisible('#menu button[data-p="corsi"]'), false);
+});
+
+test('seeding fills absent keys only and shows them at the first drawing', async () => {
+  const mia = [{ n: 'Anna', t: 'Già salvata', s: 5, src: '' }];
+  const seme = {
+    ts_revs: JSON.stringify([{ n: 'Seme', t: 'Dal seme', s: 4, src: '' }]),
+    ts_news: JSON.stringify([{ t: 'Avviso del seme', x: '', d: '2026-11-02' }]),
+  };
+  const page = await apri(sito, { storage: { ts_revs: mia }, init: [`window.__TS_SEED__ = ${JSON.stringify(seme)};`] });
+  assert.deepEqual(await memoria(page, 'ts_revs'), mia);
+  assert.deepEqual(await testi(page, '#revs blockquote'), ['“Già salvata”']);
+  assert.deepEqual(await testi(page, '#news h3'), ['Avviso del seme']);
+});
+
+test('load falls back on absent, null and broken values', async () => {
+  const page = await apri(sito, { storage: { ts_news: 'null', ts_revs: '{rotto' } });
+  assert.deepEqual(await testi(page, '#news h3'), ['Tavra: nuove macchine per il cardio']);
+  assert.deepEqual(await page.evaluate(() => [load('ts_revs', 'f'), load('ts_news', 'f'), load('ts_assente', 7)]), ['f', 'f', 7]);
+  assert.match(await page.innerText('#revs'), /Nessuna recensione inserita/);
+});
+
+test('save on a full storage alerts and reports false; nothing half-written shows', async () => {
+  const page = await apri(sito);
+  await page.evaluate(() => {
+    const blocco = 'x'.repeat(512 * 1024);
+    try { for (let i = 0; i < 100; i++) localStorage.setItem('riempi' + i, blocco); } catch { /* full */ }
+  });
+  assert.equal(await page.evaluate(() => save('ts_revs', [{ n: 'A', t: 'x'.repeat(600000) }])), false);
+  assert.deepEqual(page.dialoghi, ['Spazio esaurito nel browser. Elimina qualche foto per liberare spazio.']);
+  assert.equal(await page.evaluate(() => localStorage.getItem('ts_revs')), null);
+});
+
+test('esc replaces the five markup characters and empties null', async () => {
+  const page = await apri(sito);
+  assert.deepEqual(await page.evaluate(() => [esc(`<a href="x">'&'</a>`), esc(null), esc(undefined), esc(0)]),
+    ['&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;', '', '', '0']);
+});
+
+test('the content-management mode toggles with the gear and never survives a reload', async () => {
+  const page = await apri(sito);
+  assert.equal(await page.isVisible('.formcard.adminonly >> nth=0'), false);
+  await page.click('#gearBtn');
+  assert.equal(await page.innerText('#gearBtn'), '⚙ Esci dalla gestione');
+  assert.equal(await page.evaluate(() => isAdmin()), true);
+  await page.reload();
+  assert.equal(await page.evaluate(() => isAdmin()), false);
+  assert.equal(await page.innerText('#gearBtn'), '⚙ Gestisci contenuti');
+});
+
+test('the marquee carries its list twice, one word group per span', async () => {
+  const page = await apri(sito);
+  const voci = await testi(page, '#marquee span');
+  assert.equal(voci.length, 24);
+  assert.deepEqual(voci.slice(0, 12), voci.slice(12));
+  assert.equal(voci[0], 'Sala pesi completa');
+});
+
+test('a single-file copy takes its images from the embedded files', async () => {
+  const png = 'data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==';
+  const file = { 'logo.png': png, 'foto/tavra-sala.jpg': png };
+  const page = await apri(sito, { init: [`window.__TS_FILES__ = ${JSON.stringify(file)};`] });
+  assert.deepEqual(await page.$$eval('img[alt="Palestre Tarvela"]', (els) => els.map((e) => e.src.slice(0, 22))),
+    ['data:image/png;base64,', 'data:image/png;base64,', 'data:image/png;base64,']);
+  assert.equal(await page.getAttribute('.cell:has(img[alt^="La sala di Tavra"]) img', 'src'), png);
+  await page.click('.cell:has(img[alt^="La sala di Tavra"])');
+  assert.equal(await page.getAttribute('#lbImg', 'src'), png, 'no large versions in a single-file copy');
+});
+
+test('the manifest and the not-found page', async () => {
+  const page = await apri(sito);
+  const m = await page.evaluate(() => fetch('manifest.json').then((r) => r.json()));
+  assert.equal(m.name, 'Tarvela Sorvelo');
+  assert.equal(m.start_url, './');
+  assert.deepEqual(m.icons.map((i) => `${i.src} ${i.sizes} ${i.purpose}`), ['icon-192.png 192x192 any', 'icon-512.png 512x512 any', 'icon-512.png 512x512 maskable']);
+  assert.deepEqual(m.shortcuts.map((s) => s.url), ['./#schede', './#corsi', './#novita']);
+  await page.goto(sito.base + '404.html');
+  assert.equal(await page.title(), 'Pagina non trovata · Tarvela Sorvelo');
+  assert.equal(await page.getAttribute('a', 'href'), './');
+  await page.goto(sito.base + '#schede');
+  assert.equal(await paginaVisibile(page), 'schede', 'a shortcut opens its page');
+});
