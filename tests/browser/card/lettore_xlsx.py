@@ -69,7 +69,8 @@ def foglio(percorso):
                 celle[c.coordinate] = {'v': c.value if not hasattr(c.value, 'isoformat') else c.value.isoformat(),
                                        'tipo': c.data_type, 'stile': stile(c)}
     with zipfile.ZipFile(percorso) as z:
-        radice = ET.fromstring(z.read(parte_attiva(z)))
+        parte = parte_attiva(z)
+        radice = ET.fromstring(z.read(parte))
         dim = radice.find('m:dimension', NS)
         viste = [{'topLeftCell': v.get('topLeftCell'), 'griglia': v.get('showGridLines'),
                   'selezioni': [s.get('activeCell') for s in v.findall('m:selection', NS)]}
@@ -78,6 +79,7 @@ def foglio(percorso):
         formato = radice.find('m:sheetFormatPr', NS)
     return {
         'nome': ws.title,
+        'parte': parte,
         'fogli': wb.sheetnames,
         'celle': celle,
         'unioni': sorted(str(r) for r in ws.merged_cells.ranges),

@@ -103,3 +103,25 @@ export function leggiConPython(temp, bytes, nome = 'risultato.xlsx') {
 export function voci(temp, bytes) {
   return leggiConPython(temp, bytes, 'voci.xlsx').voci;
 }
+
+// A card made for one test by openpyxl from a fixture: `codice` edits `ws`, the active sheet.
+export function generaConPython(temp, da, nome, codice) {
+  const sorgente = join(temp, da);
+  if (!existsSync(sorgente)) copyFileSync(join(cartellaFixture, da), sorgente);
+  const destinazione = join(temp, nome);
+  const programma = `import openpyxl\nwb = openpyxl.load_workbook(${JSON.stringify(sorgente)})\nws = wb.active\n${codice}\nwb.save(${JSON.stringify(destinazione)})\n`;
+  execFileSync('/usr/bin/python3', ['-c', programma]);
+  return readFileSync(destinazione);
+}
+
+// Entries of `prima` and `dopo` agree in order, and all but `cambiate` keep their raw bytes.
+export function soloCambiate(temp, prima, dopo, cambiate) {
+  const a = voci(temp, prima);
+  const b = voci(temp, dopo);
+  if (JSON.stringify(a.map((v) => v.nome)) !== JSON.stringify(b.map((v) => v.nome))) throw new Error('entry order changed');
+  a.forEach((v, i) => {
+    const uguale = v.grezzi === b[i].grezzi && v.crc === b[i].crc && v.metodo === b[i].metodo;
+    if (!uguale && !cambiate.includes(v.nome)) throw new Error(`${v.nome} changed`);
+    if (JSON.stringify(v.data) !== JSON.stringify(b[i].data)) throw new Error(`${v.nome} changed its date`);
+  });
+}
