@@ -78,3 +78,21 @@ test('a sample card made personal: loads emptied, athlete and coach in the headi
     assert.equal(foglio.celle[w.workouts[0].cell.replace(/\d+/, String(w.header_row + 1))].v, w.workouts[0].exercises[0]);
   }
 });
+
+test('shared formulas: a copied week keeps their values, typing over the first cell frees the others', async () => {
+  // simple.xlsx with a formula filled down L17:L19 (the last week), written the way spreadsheet programs share it.
+  const conFormule = await inPagina(p.page, fixture(p.temp, 'simple.xlsx'), async (b) => {
+    const voci = zipLeggi(b);
+    const foglio = voci.find((v) => v.nome === 'xl/worksheets/sheet1.xml');
+    const celle = { 17: '<f t="shared" ref="L17:L19" si="0">E17*2</f><v>120</v>', 18: '<f t="shared" si="0"/><v>160</v>', 19: '<f t="shared" si="0"/><v>90</v>' };
+    let xml = await zipTesto(foglio);
+    for (const [n, dentro] of Object.entries(celle)) xml = xml.replace(new RegExp(`(<row r="${n}"[^>]*>.*?)</row>`), `$1<c r="L${n}">${dentro}</c></row>`);
+    await zipCambia(foglio, xml);
+    return zipScrivi(voci);
+  });
+  const settimana = await inPagina(p.page, conFormule, async (b) => nuovaSettimana(b, new Date(2026, 11, 7)));
+  const copiata = leggiConPython(p.temp, settimana.file).foglio;
+  assert.deepEqual(['L17', 'L18', 'L26', 'L27', 'L28'].map((r) => copiata.celle[r].v), ['=E17*2', '=E18*2', 120, 160, 90]);
+  const sopra = leggiConPython(p.temp, await scrivi(conFormule, { L17: '5' })).foglio;
+  assert.deepEqual(['L17', 'L18', 'L19'].map((r) => sopra.celle[r].v), [5, 160, 90]);
+});

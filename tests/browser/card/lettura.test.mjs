@@ -15,7 +15,8 @@ const leggi = (nome) => inPagina(p.page, fixture(p.temp, nome), async (bytes) =>
     return { ...w, colonne: [...colonne].sort((a, b) => a - b).map(colLett), testa, cella: w.col + w.r,
       all: w.all.map((a) => ({ nome: a.nome, da: colLett(a.da), a: colLett(a.a) })) };
   });
-  return { foglio: x.foglio, titoli: an.titoli.map((t) => t.testo), settimane };
+  const date = an.titoli.map((t) => inizioDalTitolo(t.resto)).map((d) => d && { day: d.getDate(), month: d.getMonth() + 1 });
+  return { foglio: x.foglio, titoli: an.titoli.map((t) => t.testo), settimane, date };
 });
 
 describe('cards read as the catalogue describes them', () => {
@@ -24,6 +25,7 @@ describe('cards read as the catalogue describes them', () => {
       const letto = await leggi(atteso.file);
       assert.equal(letto.foglio, atteso.active_sheet);
       assert.deepEqual(letto.titoli, atteso.week_titles);
+      assert.deepEqual(letto.date, atteso.weeks.map((w) => (atteso.months_language && atteso.months_language !== 'it' ? null : w.start)));
       assert.equal(letto.settimane.length, atteso.weeks.length);
       atteso.weeks.forEach((w, i) => {
         const s = letto.settimane[i];

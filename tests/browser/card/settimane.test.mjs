@@ -63,6 +63,9 @@ test('a copy lands over a merge and a formatted row left below the last week', a
   assert.deepEqual(dopo.unioni, ['A40:B40']);
   assert.equal(dopo.celle.E27.stile.formato, 'General');
   assert.equal(dopo.celle.A23.v, '3° SETTIMANA 7 DICEMBRE-13 DICEMBRE');
+  const soloSotto = generaConPython(p.temp, 'simple.xlsx', 'soloSotto.xlsx', "ws.merge_cells('B22:C23')");
+  const senza = leggiConPython(p.temp, (await aggiungi(soloSotto)).file).foglio;
+  assert.deepEqual([senza.unioni, senza.contoUnioni], [[], null], 'an empty merge list goes away');
 });
 
 test('a card without week titles gets no week', async () => {
