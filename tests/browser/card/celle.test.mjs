@@ -96,3 +96,10 @@ test('shared formulas: a copied week keeps their values, typing over the first c
   const sopra = leggiConPython(p.temp, await scrivi(conFormule, { L17: '5' })).foglio;
   assert.deepEqual(['L17', 'L18', 'L19'].map((r) => sopra.celle[r].v), [5, 160, 90]);
 });
+
+test('a heading written as label and value loses the sample name beside the label', async () => {
+  const file = await inPagina(p.page, fixture(p.temp, 'libreoffice-basic.xlsx'), async (b) => conAtleta(b, 'Anna Neri', ''));
+  const foglio = leggiConPython(p.temp, file).foglio;
+  assert.deepEqual(['A1', 'B1', 'A2', 'B2', 'A3'].map((r) => foglio.celle[r]?.v ?? null),
+    ['ATLETA: ANNA NERI', null, 'PERSONAL COACH: DA ASSEGNARE', null, 'PERIODO: DAL 6 OTTOBRE AL 26 OTTOBRE']);
+});
