@@ -1,0 +1,129 @@
+// Dev server: answers every request on a loopback address through the app's own local request
+// handler, so the embedded site and the startup page can be opened in any browser.
+//
+// usage: tarvela-serve [--port N] [--host ADDRESS]   (site URL from TARVELA_SITO)
+
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <httplib.h>
+
+#include "request_handler.h"
+#include "settings.h"
+
+namespace {
+
+struct Options {
+    std::string host = "127.0.0.1";
+    int port = 8080;
+};
+
+std::optional<Options> parse_options(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (i + 1 == argc) return std::nullopt;
+        const std::string value = argv[++i];
+        if (arg == "--host") {
+            options.host = value;
+        } else if (arg == "--port") {
+            char* end = nullptr;
+            const long port = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || port < 0 || port > 65535) return std::nullopt;
+            options.port = static_cast<int>(port);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+// Linux environment values are bytes; bytes that are not UTF-8 become unpaired surrogates
+// (U+DC80 to U+DCFF), so the settings see them as not valid Unicode, as they would on Windows.
+std::u16string utf16_from_environment(std::string_view bytes) {
+    std::u16string units;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
+        char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        bool valid = length > 0 && i + length <= bytes.size();
+        for (int k = 1; valid && k < length; ++k) {
+            const auto c = static_cast<unsigned char>(bytes[i + k]);
+            valid = (c & 0xC0) == 0x80;
+            code = (code << 6) | (c & 0x3F);
+        }
+        constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && code >= smallest[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!valid) {
+            units += static_cast<char16_t>(0xDC00 | lead);
+            ++i;
+        } else if (code >= 0x10000) {
+            units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+            i += length;
+        } else {
+            units += static_cast<char16_t>(code);
+            i += length;
+        }
+    }
+    return units;
+}
+
+std::optional<std::u16string> lookup_environment(std::string_view name) {
+    const char* value = std::getenv(std::string(name).c_str());
+    if (value == nullptr) return std::nullopt;
+    return utf16_from_environment(value);
+}
+
+std::string base_url(const std::string& host, int port) {
+    const bool ipv6 = host.find(':') != std::string::npos;
+    return "http://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) + "/";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = parse_options(argc, argv);
+    if (!options) {
+        std::cerr << "usage: tarvela-serve [--port N] [--host ADDRESS]\n";
+        return 2;
+    }
+
+    // A browser that drops a connection mid-answer must not end the server.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    const tarvela::LocalRequestHandler handler(tarvela::load_settings(lookup_environment).site_url);
+    httplib::Server server;
+    // Every request, whatever its method or path, is answered here and nowhere else.
+    server.set_pre_routing_handler([&handler](const httplib::Request& request, httplib::Response& response) {
+        // The handler answers whole files only: keep the library from cutting the body to a
+        // requested range. (The request object is the library's own mutable one.)
+        const_cast<httplib::Request&>(request).ranges.clear();
+        const tarvela::LocalResponse answer = handler.handle({request.method, request.target});
+        response.status = answer.status;
+        for (const tarvela::Header& header : answer.headers) {
+            response.headers.emplace(std::string(header.name), std::string(header.value));
+        }
+        const auto bytes = answer.body.bytes();
+        response.body.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return httplib::Server::HandlerResponse::Handled;
+    });
+
+    int port = options->port;
+    if (port == 0) {
+        port = server.bind_to_any_port(options->host);
+    } else if (!server.bind_to_port(options->host, port)) {
+        port = -1;
+    }
+    if (port < 0) {
+        std::cerr << "tarvela-serve: cannot listen on " << base_url(options->host, options->port) << '\n';
+        return 1;
+    }
+    std::cout << base_url(options->host, port) << std::endl;
+    return server.listen_after_bind() ? 0 : 1;
+}

@@ -1,0 +1,37 @@
+#include "navigation_policy.h"
+
+#include <array>
+
+#include "settings.h"
+
+namespace tarvela {
+
+namespace {
+
+// After the public site URL, in this order.
+constexpr std::array<std::string_view, 6> fixed_prefixes{
+    local_origin, "http://tarvela.localhost/", "about:", "data:", "blob:", "javascript:",
+};
+
+}  // namespace
+
+bool is_allowed_in_app(std::string_view url, std::string_view site_url) {
+    if (!site_url.empty() && url.starts_with(site_url)) return true;
+    for (const std::string_view prefix : fixed_prefixes) {
+        if (url.starts_with(prefix)) return true;
+    }
+    return false;
+}
+
+bool NavigationDecision::operator()(std::string_view url) const {
+    const bool allowed = is_allowed_in_app(url, site_url_);
+    if (!allowed) open_externally_(url);
+    return allowed;
+}
+
+bool NewWindowDecision::operator()(std::string_view url) const {
+    if (!is_allowed_in_app(url, site_url_)) open_externally_(url);
+    return false;
+}
+
+}  // namespace tarvela

@@ -1,0 +1,61 @@
+#include "settings.h"
+
+namespace tarvela {
+
+std::optional<std::string> utf8_from_utf16(std::u16string_view units) {
+    std::string text;
+    text.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t code = units[i];
+        if (code >= 0xDC00 && code <= 0xDFFF) return std::nullopt;
+        if (code >= 0xD800 && code <= 0xDBFF) {
+            if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) return std::nullopt;
+            code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
+        }
+        if (code < 0x80) {
+            text += static_cast<char>(code);
+        } else if (code < 0x800) {
+            text += static_cast<char>(0xC0 | (code >> 6));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            text += static_cast<char>(0xE0 | (code >> 12));
+            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        } else {
+            text += static_cast<char>(0xF0 | (code >> 18));
+            text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+            text += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return text;
+}
+
+std::string join_path(std::string_view path, std::string_view component) {
+    std::string joined(path);
+    if (!joined.empty() && joined.back() != '\\' && joined.back() != '/') joined += '\\';
+    joined += component;
+    return joined;
+}
+
+// Any value beginning with "http" is taken as it stands: no trimming and no parsing.
+std::string site_url_from(const std::optional<std::string>& value) {
+    std::string url = value && value->starts_with("http") ? *value : std::string(default_site_url);
+    if (url.back() != '/') url += '/';
+    return url;
+}
+
+AppSettings load_settings(const EnvironmentLookup& lookup) {
+    AppSettings settings;
+    if (const auto local_app_data = lookup(env_local_app_data)) {
+        if (const auto path = utf8_from_utf16(*local_app_data)) {
+            settings.data_folder = join_path(join_path(*path, app_name), data_subfolder);
+        }
+    }
+    settings.off_screen = lookup(env_off_screen).has_value();
+    const auto site = lookup(env_site_url);
+    settings.site_url = site_url_from(site ? utf8_from_utf16(*site) : std::nullopt);
+    return settings;
+}
+
+}  // namespace tarvela
