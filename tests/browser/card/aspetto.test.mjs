@@ -148,3 +148,14 @@ test('cell contents: numbers stored as text, text formats, formulas and colour-o
   assert.equal(foglio.celle.L4.v, '=1+2');
   assert.deepEqual([foglio.celle.L4.stile.font.sz, foglio.celle.L4.stile.vert, foglio.celle.L4.stile.oriz], [11, 'bottom', null]);
 });
+
+test('a long note makes its row as tall as its lines in the written column width', async () => {
+  const nota = 'Scendere lentamente fino a sfiorare il petto, gomiti a 45 gradi, scapole addotte e depresse per tutta la serie, '
+    + 'spingere esplosivi senza rimbalzare e senza staccare i glutei dalla panca';
+  const bytes = generaConPython(p.temp, 'simple.xlsx', 'nota.xlsx', `ws['B9'] = ${JSON.stringify(nota)}`);
+  const foglio = leggiConPython(p.temp, await abbellisci(bytes)).foglio;
+  const disponibile = px(foglio.larghezze.B) - 8 - 12;
+  const righe = await inPagina(p.page, Buffer.alloc(0), async (_, t, w) => righeTesto(t, 10, false, w), nota, disponibile);
+  assert.ok(righe >= 3, `${righe} lines`);
+  assert.equal(foglio.altezze[9], Math.ceil((righe * 13.75 + 7) / 0.75) * 0.75);
+});
