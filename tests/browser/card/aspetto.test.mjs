@@ -159,3 +159,18 @@ test('a long note makes its row as tall as its lines in the written column width
   assert.ok(righe >= 3, `${righe} lines`);
   assert.equal(foglio.altezze[9], Math.ceil((righe * 13.75 + 7) / 0.75) * 0.75);
 });
+
+test('a text format of its own ("@" under a custom id) counts as the text format', async () => {
+  const bytes = await inPagina(p.page, fixture(p.temp, 'text-format.xlsx'), async (b) => {
+    const voci = zipLeggi(b);
+    const stili = voci.find((v) => v.nome === 'xl/styles.xml');
+    const xml = await zipTesto(stili);
+    await zipCambia(stili, xml.replace('<numFmts count="0"/>', '<numFmts count="1"><numFmt numFmtId="200" formatCode="@"/></numFmts>')
+      .replaceAll('numFmtId="49"', 'numFmtId="200"'));
+    return zipScrivi(voci);
+  });
+  const scheda = CARDS.files.find((f) => f.file === 'text-format.xlsx');
+  const cella = scheda.text_format_columns[0] + scheda.weeks[2].exercise_rows[0];
+  assert.equal(leggiConPython(p.temp, await inPagina(p.page, bytes, async (b, r) => scriviCelle(b, { [r]: '3,5' }), cella)).foglio.celle[cella].v, '3,5');
+  assert.equal(leggiConPython(p.temp, await abbellisci(bytes)).foglio.celle[cella].stile.formato, 'General');
+});
