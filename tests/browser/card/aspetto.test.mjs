@@ -1,7 +1,7 @@
 // The card look: text measuring, and the restyle checked by openpyxl on the written file.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
-import { apriPagina, CARDS, fixture, generaConPython, inPagina, leggiConPython, soloCambiate } from './pagina.mjs';
+import { apriPagina, CARDS, fixture, generaConPython, inPagina, leggiConPython, schedaDi, soloCambiate } from './pagina.mjs';
 
 let p;
 before(async () => { p = await apriPagina(); });
@@ -82,7 +82,7 @@ describe('every card fixture takes the look once, touching only the sheet and th
 
 test('the shape: heading moved to the workout column, title, workout, header, zebra rows and widths', async () => {
   const foglio = leggiConPython(p.temp, await abbellisci(fixture(p.temp, 'heading-col-a.xlsx'))).foglio;
-  const scheda = CARDS.files.find((f) => f.file === 'heading-col-a.xlsx');
+  const scheda = schedaDi('heading-col-a.xlsx');
   const w = scheda.weeks[0];
   for (const riga of scheda.headings) {
     assert.equal(foglio.celle[`A${riga.row}`], undefined);
@@ -169,7 +169,7 @@ test('a text format of its own ("@" under a custom id) counts as the text format
       .replaceAll('numFmtId="49"', 'numFmtId="200"'));
     return zipScrivi(voci);
   });
-  const scheda = CARDS.files.find((f) => f.file === 'text-format.xlsx');
+  const scheda = schedaDi('text-format.xlsx');
   const cella = scheda.text_format_columns[0] + scheda.weeks[2].exercise_rows[0];
   assert.equal(leggiConPython(p.temp, await inPagina(p.page, bytes, async (b, r) => scriviCelle(b, { [r]: '3,5' }), cella)).foglio.celle[cella].v, '3,5');
   assert.equal(leggiConPython(p.temp, await abbellisci(bytes)).foglio.celle[cella].stile.formato, 'General');

@@ -1,7 +1,7 @@
 // Writing cells and personalising a sample card, checked by openpyxl on the written file.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
-import { apriPagina, CARDS, fixture, inPagina, leggiConPython, soloCambiate } from './pagina.mjs';
+import { apriPagina, fixture, inPagina, leggiConPython, schedaDi, soloCambiate } from './pagina.mjs';
 
 let p;
 before(async () => { p = await apriPagina(); });
@@ -12,7 +12,7 @@ const xmlDelFoglio = (bytes) => inPagina(p.page, bytes, async (b) => zipTesto((a
 
 test('numbers in shortest form, text where the cell has the text format', async () => {
   const originale = fixture(p.temp, 'text-format.xlsx');
-  const scheda = CARDS.files.find((f) => f.file === 'text-format.xlsx');
+  const scheda = schedaDi('text-format.xlsx');
   const testo = scheda.text_format_columns[0] + '17';
   const file = await scrivi(originale, { [testo]: '3,5', F17: '3,50', B17: '007', C17: '-2.25', D17: '8+2', A8: ' a destra ', ZZ1: 'x', b3: 'y', $A$1: 'z' });
   const foglio = leggiConPython(p.temp, file).foglio;
@@ -51,7 +51,7 @@ test('new rows and cells take their sorted place; emptying keeps the style', asy
 
 test('a formula is replaced with the typed value, characters XML cannot hold are dropped', async () => {
   const originale = fixture(p.temp, 'dates-formulas.xlsx');
-  const scheda = CARDS.files.find((f) => f.file === 'dates-formulas.xlsx');
+  const scheda = schedaDi('dates-formulas.xlsx');
   const formula = scheda.formulas[0].cell;
   const file = await scrivi(originale, { [formula]: '12', A2: 'ok\u0001\u0007 sì' });
   const foglio = leggiConPython(p.temp, file).foglio;
@@ -61,7 +61,7 @@ test('a formula is replaced with the typed value, characters XML cannot hold are
 
 test('a sample card made personal: loads emptied, athlete and coach in the heading', async () => {
   const originale = fixture(p.temp, 'two-workouts.xlsx');
-  const scheda = CARDS.files.find((f) => f.file === 'two-workouts.xlsx');
+  const scheda = schedaDi('two-workouts.xlsx');
   const conCoach = await inPagina(p.page, originale, async (b) => conAtleta(b, 'Anna Neri', 'Sara Blu'));
   const senza = await inPagina(p.page, originale, async (b) => conAtleta(b, 'Anna Neri', ''));
   const foglio = leggiConPython(p.temp, conCoach).foglio;

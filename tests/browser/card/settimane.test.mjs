@@ -1,7 +1,7 @@
 // Adding and removing weeks, checked by openpyxl on the written file.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
-import { apriPagina, CARDS, fixture, generaConPython, inPagina, leggiConPython, soloCambiate } from './pagina.mjs';
+import { apriPagina, CARDS, fixture, generaConPython, inPagina, leggiConPython, schedaDi, soloCambiate } from './pagina.mjs';
 
 let p;
 before(async () => { p = await apriPagina(); });
@@ -76,7 +76,7 @@ test('a card without week titles gets no week', async () => {
 describe('removing the last week', () => {
   test('takes its rows and merges and counts the loads written in it', async () => {
     const originale = fixture(p.temp, 'two-workouts.xlsx');
-    const scheda = CARDS.files.find((f) => f.file === 'two-workouts.xlsx');
+    const scheda = schedaDi('two-workouts.xlsx');
     const [, penultima, ultima] = scheda.weeks;
     const r = await togli(originale);
     assert.equal(r.titolo, ultima.title);
