@@ -17,14 +17,14 @@ bin=out/fuzz-engine/tests/native/engine
 
 files=out/fuzz-engine/corpus-files
 mkdir -p "$files"
-cp -n tests/native/engine/fixtures/*.xlsx "$files"/
+cp -n tests/fixtures/cards/*.xlsx "$files"/
 "$bin/xlsx_read_fuzz" "$files" -max_len=262144 -rss_limit_mb=1024 -max_total_time="$seconds"
 
 # Seeds for the part target: a selector byte (0 sheet, 1 styles, 2 shared strings,
 # 3 workbook) followed by a real part of a fixture.
 parts=out/fuzz-engine/corpus-parts
 mkdir -p "$parts"
-/usr/bin/python3 - "$parts" tests/native/engine/fixtures/*.xlsx <<'PY'
+/usr/bin/python3 - "$parts" tests/fixtures/cards/*.xlsx <<'PY'
 import sys, zipfile, os
 out = sys.argv[1]
 names = {'xl/worksheets/sheet1.xml': 0, 'xl/styles.xml': 1, 'xl/sharedStrings.xml': 2, 'xl/workbook.xml': 3}

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 rounds=${1:-20}
-card=tests/native/engine/fixtures/year-card.xlsx
+card=tests/fixtures/cards/year-card.xlsx
 cmake --build --preset native --target stilaro_core >/dev/null
 out=out/native/bench
 mkdir -p "$out"

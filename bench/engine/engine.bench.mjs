@@ -11,7 +11,7 @@ import { launchBrowser } from '../../tests/browser/lib/browser.mjs';
 import { serveStatic } from '../../tests/browser/engine/static-server.mjs';
 
 const root = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
-const fixtures = join(root, 'tests', 'native', 'engine', 'fixtures');
+const fixtures = join(root, 'tests', 'fixtures', 'cards');
 const card = readFileSync(join(fixtures, 'year-card.xlsx'));
 const ROUNDS = 5;
 const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];

@@ -11,7 +11,7 @@ import { SERVE, startServer } from '../lib/serve.mjs';
 
 const qui = dirname(fileURLToPath(import.meta.url));
 const sito = join(qui, '..', '..', '..', 'site');
-const cartellaFixture = join(qui, 'fixtures');
+const cartellaFixture = join(qui, '..', '..', 'fixtures', 'cards');
 export const CARDS = JSON.parse(readFileSync(join(cartellaFixture, 'cards.json'), 'utf8'));
 export const schedaDi = (file) => CARDS.files.find((f) => f.file === file);
 

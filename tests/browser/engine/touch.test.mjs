@@ -12,7 +12,7 @@ import { serveStatic } from './static-server.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..', '..');
-const FIXTURES = join(root, 'tests', 'native', 'engine', 'fixtures');
+const FIXTURES = join(root, 'tests', 'fixtures', 'cards');
 const scratch = mkdtempSync(join(tmpdir(), 'stilaro-touch-'));
 let server, browser, page, cdp;
 
