@@ -444,7 +444,7 @@ class Renderer:
         col = base * self.lighting.at(c, n)
         v = cam.pos.astype(np.float32) - c
         v /= np.linalg.norm(v, axis=1, keepdims=True)
-        spec = np.zeros(len(c), np.float32)
+        specular = np.zeros(len(c), np.float32)
         sources = [(L.pos - c, L.power) for L in self.lighting.lights]
         if self.lighting.sun is not None:
             sources.append((np.broadcast_to(self.lighting.sun, c.shape), self.lighting.sun_power))
@@ -452,8 +452,8 @@ class Renderer:
             lv = lv / np.linalg.norm(lv, axis=1, keepdims=True)
             hv = lv + v
             hv /= np.linalg.norm(hv, axis=1, keepdims=True)
-            spec += power * np.maximum(np.einsum("ij,ij->i", n, hv), 0) ** 24 * 0.35
-        col = col + (shine * spec)[:, None] + base * emit[:, None]
+            specular += power * np.maximum(np.einsum("ij,ij->i", n, hv), 0) ** 24 * 0.35
+        col = col + (shine * specular)[:, None] + base * emit[:, None]
         out = {}
         for k, face, colour in zip(owner, faces, col):
             out.setdefault(int(k), []).append((face, colour))
@@ -499,8 +499,8 @@ class Renderer:
         keyv = _norm(np.array([0.3, 0.9, -0.4]))
         view = -cam.fwd
         h = _norm(keyv + view)
-        spec = np.clip(nw @ h, 0, 1).reshape(size, size) ** 30 * sp.shine
-        col = col + spec[..., None]
+        specular = np.clip(nw @ h, 0, 1).reshape(size, size) ** 30 * sp.shine
+        col = col + specular[..., None]
         rgb = np.clip(tone(col) * 255, 0, 255).astype(np.uint8)
         alpha = (inside * 255).astype(np.uint8)
         sprite = Image.fromarray(np.dstack([rgb, alpha]), "RGBA").resize((size * k, size * k), Image.BILINEAR)
