@@ -64,6 +64,12 @@ std::optional<std::string> given_folder(PCWSTR folder) {
     return utf8_from_wide(folder);
 }
 
+// The environment's overrides win over the folder the caller names.
+SearchResult locate_runtime(const SearchPlatform& platform, const Overrides& overrides, PCWSTR browser_folder) {
+    return find_runtime(overrides.browser_folder ? overrides.browser_folder : given_folder(browser_folder),
+                        overrides.reverse_channel_order, platform);
+}
+
 LPWSTR task_memory_copy(const std::wstring& text) {
     auto* copy = static_cast<LPWSTR>(CoTaskMemAlloc((text.size() + 1) * sizeof(wchar_t)));
     if (copy) std::wmemcpy(copy, text.c_str(), text.size() + 1);
@@ -78,9 +84,7 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
     if (!environmentCreatedHandler) return E_POINTER;
     const SearchPlatform platform = windows_search_platform();
     const Overrides overrides = read_overrides(platform);
-    const SearchResult found =
-        find_runtime(overrides.browser_folder ? overrides.browser_folder : given_folder(browserExecutableFolder),
-                     overrides.reverse_channel_order, platform);
+    const SearchResult found = locate_runtime(platform, overrides, browserExecutableFolder);
     if (const auto* error = std::get_if<std::uint32_t>(&found)) return HRESULT_FROM_WIN32(*error);
     const FoundRuntime& runtime = std::get<FoundRuntime>(found);
 
@@ -112,10 +116,7 @@ extern "C" HRESULT STDAPICALLTYPE GetAvailableCoreWebView2BrowserVersionString(P
     if (!versionInfo) return E_POINTER;
     *versionInfo = nullptr;
     const SearchPlatform platform = windows_search_platform();
-    const Overrides overrides = read_overrides(platform);
-    const SearchResult found =
-        find_runtime(overrides.browser_folder ? overrides.browser_folder : given_folder(browserExecutableFolder),
-                     overrides.reverse_channel_order, platform);
+    const SearchResult found = locate_runtime(platform, read_overrides(platform), browserExecutableFolder);
     if (const auto* error = std::get_if<std::uint32_t>(&found)) return HRESULT_FROM_WIN32(*error);
     const FoundRuntime& runtime = std::get<FoundRuntime>(found);
     const std::string version = runtime.kind == RuntimeKind::fixed_version
