@@ -3,11 +3,12 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
-#include <optional>
+#include <memory>
 
 #include "com_callback.h"
 #include "environment_options.h"
 #include "host_text.h"
+#include "resource_answer.h"
 #include "win_text.h"
 
 using Microsoft::WRL::ComPtr;
@@ -47,19 +48,30 @@ using WebResourceRequested = ComCallback<ICoreWebView2WebResourceRequestedEventH
 constexpr wchar_t container_class[] = L"WRY_WEBVIEW";
 constexpr UINT_PTR hook_id = 1;
 
-// Where one asynchronous creation step stands.
-struct Pending {
+// Where one asynchronous creation step stands. Shared by the wait and the completion handler:
+// a completion that arrives after the wait gave up finds it cancelled and touches nothing else.
+template <typename Made>
+struct Completion {
     bool done = false;
+    bool cancelled = false;
     HRESULT result = E_FAIL;
+    ComPtr<Made> made;
+
+    void complete(HRESULT step_result, Made* object) {
+        if (cancelled) return;
+        made = object;
+        result = SUCCEEDED(step_result) && !object ? E_POINTER : step_result;
+        done = true;
+    }
 };
 
 enum class Wait { completed, quit };
 
 // Pumps the UI thread's queue until the step completes. A quit message (the user closed the
 // window) ends the wait; it is posted again so the app's own loop sees it too.
-Wait pump_until_done(const Pending& pending) {
+Wait pump_until_done(const bool& done) {
     MSG message;
-    while (!pending.done) {
+    while (!done) {
         const BOOL got = GetMessageA(&message, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(message.wParam));
@@ -83,17 +95,19 @@ RECT client_rect(HWND window) {
     return rect;
 }
 
+// The container and the web view cover the main window's client area.
+HRESULT fit_to_client(HWND main_window, const HookState& state) {
+    const RECT client = client_rect(main_window);
+    SetWindowPos(state.container, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    return state.controller ? state.controller->put_Bounds(client) : S_OK;
+}
+
 LRESULT CALLBACK main_window_hook(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
                                   DWORD_PTR data) {
     auto* state = reinterpret_cast<HookState*>(data);
     switch (message) {
         case WM_SIZE:
-            if (wparam != SIZE_MINIMIZED && state->controller) {
-                const RECT client = client_rect(window);
-                state->controller->put_Bounds(client);
-                SetWindowPos(state->container, nullptr, 0, 0, client.right, client.bottom,
-                             SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-            }
+            if (wparam != SIZE_MINIMIZED) fit_to_client(window, *state);
             break;
         case WM_SETFOCUS:
         case WM_ENTERSIZEMOVE:
@@ -130,7 +144,8 @@ public:
             step(host_->controller_->get_CoreWebView2(&host_->web_view_)) && step(set_background()) &&
             step(apply_settings()) && step(register_handlers()) && step(add_bridge_script()) &&
             step(add_request_routing()) && step(host_->web_view_->Navigate(wide_from_utf8(start_url).c_str())) &&
-            step(hook_main_window()) && step(host_->controller_->put_IsVisible(TRUE)) &&
+            step(hook_main_window()) && step(fit_to_client(host_->main_window_, *host_->hook_)) &&
+            step(host_->controller_->put_IsVisible(TRUE)) &&
             step(host_->controller_->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC))) {
             return std::move(host_);
         }
@@ -159,47 +174,57 @@ private:
         return S_OK;
     }
 
-    HRESULT wait(Pending& pending, HRESULT started) {
-        if (FAILED(started)) return started;
-        if (pump_until_done(pending) == Wait::quit) {
+    // Waits for a step the runtime completes later; on an early end the step is cancelled, so its
+    // completion, should it still come, finds nothing to fill in.
+    template <typename Made>
+    HRESULT wait(Completion<Made>& completion, HRESULT started) {
+        if (FAILED(started)) {
+            completion.cancelled = true;
+            return started;
+        }
+        if (pump_until_done(completion.done) == Wait::quit) {
+            completion.cancelled = true;
             closed_ = true;
             return E_ABORT;
         }
-        return pending.result;
+        return completion.result;
     }
 
     HRESULT create_environment() {
         const std::wstring data_folder = settings_.data_folder ? wide_from_utf8(*settings_.data_folder) : L"";
-        Pending pending;
-        auto completed = EnvironmentCompleted::make([&](HRESULT result, ICoreWebView2Environment* environment) {
-            host_->environment_ = environment;
-            pending.result = SUCCEEDED(result) && !environment ? E_POINTER : result;
-            pending.done = true;
+        auto completion = std::make_shared<Completion<ICoreWebView2Environment>>();
+        auto completed = EnvironmentCompleted::make([completion](HRESULT result, ICoreWebView2Environment* environment) {
+            completion->complete(result, environment);
             return S_OK;
         });
-        return wait(pending, CreateCoreWebView2EnvironmentWithOptions(nullptr, data_folder.c_str(),
-                                                                      make_environment_options().Get(),
-                                                                      completed.Get()));
+        const HRESULT result = wait(*completion, CreateCoreWebView2EnvironmentWithOptions(
+                                                     nullptr, data_folder.c_str(), make_environment_options().Get(),
+                                                     completed.Get()));
+        host_->environment_ = completion->made;
+        return result;
     }
 
     HRESULT create_controller() {
-        Pending pending;
-        auto completed = ControllerCompleted::make([&](HRESULT result, ICoreWebView2Controller* controller) {
-            host_->controller_ = controller;
-            pending.result = SUCCEEDED(result) && !controller ? E_POINTER : result;
-            pending.done = true;
+        auto completion = std::make_shared<Completion<ICoreWebView2Controller>>();
+        auto completed = ControllerCompleted::make([completion](HRESULT result, ICoreWebView2Controller* controller) {
+            completion->complete(result, controller);
             return S_OK;
         });
+        HRESULT result = S_OK;
         ComPtr<ICoreWebView2Environment10> environment10;
         if (FAILED(query_interface(host_->environment_, IID_ICoreWebView2Environment10, environment10))) {
-            return wait(pending, host_->environment_->CreateCoreWebView2Controller(host_->container_, completed.Get()));
+            result = wait(*completion, host_->environment_->CreateCoreWebView2Controller(host_->container_,
+                                                                                          completed.Get()));
+        } else {
+            ComPtr<ICoreWebView2ControllerOptions> options;
+            result = environment10->CreateCoreWebView2ControllerOptions(&options);
+            if (SUCCEEDED(result)) result = options->put_IsInPrivateModeEnabled(FALSE);
+            if (FAILED(result)) return result;
+            result = wait(*completion, environment10->CreateCoreWebView2ControllerWithOptions(
+                                           host_->container_, options.Get(), completed.Get()));
         }
-        ComPtr<ICoreWebView2ControllerOptions> options;
-        HRESULT result = environment10->CreateCoreWebView2ControllerOptions(&options);
-        if (SUCCEEDED(result)) result = options->put_IsInPrivateModeEnabled(FALSE);
-        if (FAILED(result)) return result;
-        return wait(pending, environment10->CreateCoreWebView2ControllerWithOptions(host_->container_, options.Get(),
-                                                                                    completed.Get()));
+        host_->controller_ = completion->made;
+        return result;
     }
 
     HRESULT set_background() {
@@ -270,14 +295,17 @@ private:
     }
 
     HRESULT add_bridge_script() {
-        Pending pending;
-        auto completed = ScriptAdded::make([&](HRESULT result, LPCWSTR) {
-            pending.result = result;
-            pending.done = true;
+        auto completion = std::make_shared<Completion<IUnknown>>();
+        auto completed = ScriptAdded::make([completion](HRESULT result, LPCWSTR) {
+            // The script's id is not kept: the script stays for the life of the web view.
+            if (!completion->cancelled) {
+                completion->result = result;
+                completion->done = true;
+            }
             return S_OK;
         });
-        return wait(pending, host_->web_view_->AddScriptToExecuteOnDocumentCreated(
-                                 wide_from_utf8(bridge_script).c_str(), completed.Get()));
+        return wait(*completion, host_->web_view_->AddScriptToExecuteOnDocumentCreated(
+                                     wide_from_utf8(bridge_script).c_str(), completed.Get()));
     }
 
     HRESULT add_request_routing() {
@@ -360,39 +388,30 @@ HRESULT WebViewHost::on_resource_requested(ICoreWebView2WebResourceRequestedEven
     result = request->get_Method(&method);
     if (FAILED(result)) return result;
     const auto method_text = take_task_memory_text(method);
-    if (!url) return respond_bad_request(args, "request URL is not valid Unicode");
-    if (!method_text) return respond_bad_request(args, "request method is not valid Unicode");
+    if (!url) return set_answer(args, bad_request_parts("request URL is not valid Unicode"));
+    if (!method_text) return set_answer(args, bad_request_parts("request method is not valid Unicode"));
 
     ComPtr<ICoreWebView2Deferral> deferral;
     result = args->GetDeferral(&deferral);
     if (FAILED(result)) return result;
     const LocalResponse response =
         consumers_.request_handler.handle(LocalRequest{*method_text, rewrite_local_url(*url, local_scheme)});
-    result = respond(args, response);
+    const std::uint32_t failure = answer(
+        response, [&](const AnswerParts& parts) { return static_cast<std::uint32_t>(set_answer(args, parts)); },
+        [](std::uint32_t code) { return system_message(code); });
     deferral->Complete();
-    return result;
+    return static_cast<HRESULT>(failure);
 }
 
-HRESULT WebViewHost::respond(ICoreWebView2WebResourceRequestedEventArgs* args, const LocalResponse& response) {
-    const auto body = response.body.bytes();
+HRESULT WebViewHost::set_answer(ICoreWebView2WebResourceRequestedEventArgs* args, const AnswerParts& parts) {
     ComPtr<IStream> content;
-    if (!body.empty()) content.Attach(SHCreateMemStream(body.data(), static_cast<UINT>(body.size())));
-    ComPtr<ICoreWebView2WebResourceResponse> made;
-    const HRESULT result = environment_->CreateWebResourceResponse(
-        content.Get(), response.status, wide_from_utf8(reason_phrase(response.status)).c_str(),
-        wide_from_utf8(response_header_text(response.headers)).c_str(), &made);
-    if (FAILED(result)) return respond_bad_request(args, system_message(static_cast<std::uint32_t>(result)));
-    return args->put_Response(made.Get());
-}
-
-HRESULT WebViewHost::respond_bad_request(ICoreWebView2WebResourceRequestedEventArgs* args, std::string_view error) {
-    ComPtr<IStream> content;
-    if (!error.empty()) {
-        content.Attach(SHCreateMemStream(reinterpret_cast<const BYTE*>(error.data()), static_cast<UINT>(error.size())));
+    if (!parts.body.empty()) {
+        content.Attach(SHCreateMemStream(parts.body.data(), static_cast<UINT>(parts.body.size())));
+        if (!content) return E_OUTOFMEMORY;
     }
     ComPtr<ICoreWebView2WebResourceResponse> made;
-    const HRESULT result =
-        environment_->CreateWebResourceResponse(content.Get(), 400, wide_from_utf8(reason_phrase(400)).c_str(), L"", &made);
+    const HRESULT result = environment_->CreateWebResourceResponse(
+        content.Get(), parts.status, wide_from_utf8(parts.reason).c_str(), wide_from_utf8(parts.headers).c_str(), &made);
     if (FAILED(result)) return result;
     return args->put_Response(made.Get());
 }

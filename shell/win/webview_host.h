@@ -9,6 +9,7 @@
 
 #include "navigation_policy.h"
 #include "request_handler.h"
+#include "resource_answer.h"
 #include "settings.h"
 #include "webview2_api.h"
 
@@ -56,8 +57,7 @@ private:
     HRESULT on_navigation_starting(ICoreWebView2NavigationStartingEventArgs* args);
     HRESULT on_new_window_requested(ICoreWebView2NewWindowRequestedEventArgs* args);
     HRESULT on_resource_requested(ICoreWebView2WebResourceRequestedEventArgs* args);
-    HRESULT respond(ICoreWebView2WebResourceRequestedEventArgs* args, const LocalResponse& response);
-    HRESULT respond_bad_request(ICoreWebView2WebResourceRequestedEventArgs* args, std::string_view error);
+    HRESULT set_answer(ICoreWebView2WebResourceRequestedEventArgs* args, const AnswerParts& parts);
 
     HWND main_window_;
     HWND container_ = nullptr;

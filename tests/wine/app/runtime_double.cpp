@@ -1,7 +1,8 @@
 // A stand-in for the WebView2 runtime's EmbeddedBrowserWebView.dll, for the app's Wine tests.
 // It implements the environment, controller, web view and settings by raw vtable slot numbers
 // (independent of the app's declarations), records every call and argument to the file named by
-// TARVELA_DOUBLE_LOG, and once the app navigates, plays a fixed script of events.
+// TARVELA_DOUBLE_LOG, and once the app navigates, plays a fixed script of events. Scenarios
+// named by TARVELA_DOUBLE_* variables change how creation goes.
 #include <windows.h>
 #include <eventtoken.h>
 #include <objidl.h>
@@ -173,6 +174,10 @@ void CALLBACK on_timer(HWND, UINT, UINT_PTR id, DWORD) {
     }
 }
 void later(void (*work)()) { timers.emplace_back(SetTimer(nullptr, 0, 20, on_timer), work); }
+
+bool scenario(const wchar_t* name) { return GetEnvironmentVariableW(name, nullptr, 0) != 0; }
+
+HWND main_window() { return FindWindowW(L"Window Class", nullptr); }
 
 // ---- environment options, read the way the runtime reads them ----
 
@@ -364,12 +369,23 @@ std::string window_class(HWND window) {
 
 void* pending_controller_handler = nullptr;
 
+// The user may resize the window while the controller is being made.
+void complete_controller_later(void* handler) {
+    pending_controller_handler = handler;
+    call<ULONG>(handler, 1);
+    later([] {
+        if (scenario(L"TARVELA_DOUBLE_RESIZE_DURING_CREATION")) {
+            log_line("Runtime.ResizeDuringCreation");
+            SetWindowPos(main_window(), nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        call<HRESULT>(pending_controller_handler, 3, S_OK, controller_object());
+    });
+}
+
 HRESULT STDMETHODCALLTYPE environment_create_controller(Object*, HWND parent, void* handler) {
     log_line("Environment.CreateCoreWebView2Controller parent=" + window_class(parent));
     runtime.container = parent;
-    pending_controller_handler = handler;
-    call<ULONG>(handler, 1);
-    later([] { call<HRESULT>(pending_controller_handler, 3, S_OK, controller_object()); });
+    complete_controller_later(handler);
     return S_OK;
 }
 
@@ -415,9 +431,7 @@ HRESULT STDMETHODCALLTYPE environment_create_controller_with_options(Object*, HW
     log_line("Environment10.CreateCoreWebView2ControllerWithOptions parent=" + window_class(parent) +
              (options ? " options" : " no-options"));
     runtime.container = parent;
-    pending_controller_handler = handler;
-    call<ULONG>(handler, 1);
-    later([] { call<HRESULT>(pending_controller_handler, 3, S_OK, controller_object()); });
+    complete_controller_later(handler);
     return S_OK;
 }
 
@@ -633,6 +647,13 @@ void resource_requested(const std::wstring& uri, const std::wstring& method) {
     log_line(std::string("Event.WebResourceRequested done ") + (args->response ? "responded" : "left-alone"));
 }
 
+void log_sizes(const std::string& what, HWND main) {
+    RECT client{}, container{};
+    GetClientRect(main, &client);
+    GetClientRect(runtime.container, &container);
+    log_line(what + " MainClient " + rect_text(client) + " Container " + rect_text(container));
+}
+
 void play_script() {
     navigation_starting(L"https://tarvela.localhost/avvio.html");
     resource_requested(L"https://tarvela.localhost/avvio.html", L"GET");
@@ -646,22 +667,22 @@ void play_script() {
     resource_requested(L"https://tarvela.localhost/nope", L"POST");
     resource_requested(L"https://tarvela.localhostile/index.html", L"GET");
     resource_requested(L"https://example.invalid/index.html", L"GET");
+    // A method that is not valid Unicode cannot reach the handler.
+    resource_requested(L"https://tarvela.localhost/metodo", std::wstring(1, wchar_t(0xD800)));
 
-    // The main window's hook keeps the container and the controller at the client size.
-    const HWND main_window = GetAncestor(runtime.container, GA_ROOT);
-    SetWindowPos(main_window, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT client{}, container{};
-    GetClientRect(main_window, &client);
-    GetClientRect(runtime.container, &container);
-    log_line("Check.MainClient " + rect_text(client) + " Container " + rect_text(container));
+    // Sizes as creation left them, then after a resize by the user.
+    const HWND main = GetAncestor(runtime.container, GA_ROOT);
+    log_sizes("Check.Created", main);
+    SetWindowPos(main, nullptr, 0, 0, 1000, 760, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    log_sizes("Check.Resized", main);
 
     // window.close() in the page: the container goes, the main window stays.
     call<HRESULT>(runtime.handlers.window_close, 3, web_view_object(), nullptr);
     log_line(std::string("Check.ContainerAlive ") + (IsWindow(runtime.container) ? "1" : "0") + " MainAlive " +
-             (IsWindow(main_window) ? "1" : "0"));
+             (IsWindow(main) ? "1" : "0"));
 
     log_line("Script.Close");
-    PostMessageW(main_window, WM_CLOSE, 0, 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
 }
 
 void* pending_environment_handler = nullptr;
@@ -673,14 +694,24 @@ extern "C" __declspec(dllexport) HRESULT STDMETHODCALLTYPE CreateWebViewEnvironm
     log_line("Runtime.Create flag=" + bool_text(flag) + " kind=" + std::to_string(kind) +
              " user_data_folder=" + utf8(user_data_folder));
     read_options(options);
-    if (GetEnvironmentVariableW(L"TARVELA_DOUBLE_CLOSE_DURING_CREATION", nullptr, 0)) {
+    if (scenario(L"TARVELA_DOUBLE_CLOSE_DURING_CREATION")) {
         // The user closes the window before the environment is ready; it never becomes ready.
         log_line("Runtime.CloseDuringCreation");
-        PostMessageW(FindWindowW(L"Window Class", nullptr), WM_CLOSE, 0, 0);
+        PostMessageW(main_window(), WM_CLOSE, 0, 0);
         return S_OK;
     }
     pending_environment_handler = handler;
     call<ULONG>(handler, 1);
+    if (scenario(L"TARVELA_DOUBLE_FAIL_THEN_COMPLETE")) {
+        // Refuses at once, yet still completes 20 ms later, while the app shows its error box.
+        later([] {
+            log_line("Runtime.LateCompletion");
+            call<HRESULT>(pending_environment_handler, 3, S_OK, environment_object());
+            log_line("Runtime.LateCompletion returned");
+            if (HWND box = FindWindowW(L"#32770", L"Tarvela Sorvelo")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        return E_ACCESSDENIED;
+    }
     later([] { call<HRESULT>(pending_environment_handler, 3, S_OK, environment_object()); });
     return S_OK;
 }

@@ -129,10 +129,10 @@ def query_loader(wine):
     return dict(line.partition("=")[::2] for line in result.stdout.decode().splitlines())
 
 
-def run_app(wine, exe, local_app_data="C:\\dati-test", trace=None, **extra):
+def run_app(wine, exe, local_app_data="C:\\dati-test", trace=None, channels="+relay", **extra):
     command = ["cmd", "/c", f"set LOCALAPPDATA={local_app_data}&& {exe}"]
     if trace:
-        extra["WINEDEBUG"] = "+relay"
+        extra["WINEDEBUG"] = channels
     return subprocess.Popen(["wine", *command], env=wine.env(**extra), stdout=subprocess.DEVNULL,
                             stderr=trace or subprocess.DEVNULL)
 
@@ -226,6 +226,13 @@ def runtime_registry(wine):
     return wine.drive_c() / "runtime" / RUNTIME_VERSION / "EBWebView" / "x64"
 
 
+def sizes(log, label):
+    """The main window's client and the container's rectangles logged under a label."""
+    match = next((re.match(label + r" MainClient (\S+) Container (\S+)$", line) for line in log
+                  if line.startswith(label + " ")), None)
+    return match.groups() if match else None
+
+
 def expect_in_order(log, expected):
     at = 0
     for line in expected:
@@ -293,6 +300,7 @@ def case_runtime_double(args):
             "WebView.AddWebResourceRequestedFilter https://tarvela.* 0",
             "WebView.add_WebResourceRequested",
             "WebView.Navigate " + START_URL,
+            "Controller.put_Bounds 0,0,1320,880",
             "Controller.put_IsVisible 1",
             "Controller.MoveFocus 0",
             "Event.NavigationStarting " + START_URL + " cancel=0",
@@ -334,17 +342,57 @@ def case_runtime_double(args):
         check(responses.get("https://tarvela.localhostile/index.html", "").startswith("status=200"),
               "every host that begins with the scheme name and a dot reaches the handler")
         check(log.count("Deferral.Complete") == 5, "every answered request completes its deferral once")
+        check(responses.get("https://tarvela.localhost/metodo") ==
+              "status=400 reason=Bad Request headers=content-type: text/plain; charset=utf-8\\n content=stream "
+              "length=35 body=request method is not valid Unicode",
+              f"a request the handler cannot take answers 400 with its content type "
+              f"({responses.get('https://tarvela.localhost/metodo')})")
 
-        check(any(line.startswith("Check.MainClient 0,0,") and line.endswith(
-            line.split(" Container ")[0].replace("Check.MainClient ", "")) for line in log),
-              "the container follows the main window's client size")
-        bounds = [line for line in log if line.startswith("Controller.put_Bounds ")]
-        client = next((line.split(" ")[1] for line in log if line.startswith("Check.MainClient ")), None)
-        check(client is not None and f"Controller.put_Bounds {client}" in bounds, f"controller bounds follow the client ({bounds})")
+        # The double does not resize the window during creation: the bounds come from creation itself.
+        check("Check.Created MainClient 0,0,1320,880 Container 0,0,1320,880" in log,
+              "after creation the container covers the 1320x880 client area")
+        resized = sizes(log, "Check.Resized")
+        check(resized is not None and resized[0] == resized[1] and resized[0] != "0,0,1320,880",
+              f"after a resize the container follows the client area ({resized})")
+        after = log[log.index(next(line for line in log if line.startswith("Check.Created"))):]
+        check(resized is not None and f"Controller.put_Bounds {resized[0]}" in after,
+              "after a resize the controller bounds follow the client area")
         check("Check.ContainerAlive 0 MainAlive 1" in log, "window.close removes the container, the window stays")
 
-        check(opened == ["https://example.invalid/", "https://example.invalid/finestra"],
+        # Two opener processes append to one log, in either order.
+        check(sorted(opened) == ["https://example.invalid/", "https://example.invalid/finestra"],
               f"only the outside URLs are opened externally ({opened})")
+
+        # A resize while the controller is being made: creation fits the web view to the new size.
+        double_log.unlink()
+        app = run_app(wine, exe, TARVELA_DOUBLE_LOG="C:\\double.log", TARVELA_DOUBLE_RESIZE_DURING_CREATION="1")
+        status = app.wait(timeout=90)
+        log = double_log.read_text(encoding="utf-8").splitlines()
+        created = sizes(log, "Check.Created")
+        check("Runtime.ResizeDuringCreation" in log and created is not None and created[0] == created[1]
+              and created[0] != "0,0,1320,880", f"resized during creation: the container covers the client ({created})")
+        visible = log.index("Controller.put_IsVisible 1") if "Controller.put_IsVisible 1" in log else 0
+        check(created is not None and f"Controller.put_Bounds {created[0]}" in log[:visible],
+              "resized during creation: the controller gets the new bounds before it is shown")
+        check(status == 0, f"resized during creation: exit status 0 (got {status})")
+
+        # The runtime refuses at once but completes 20 ms later, inside the error box's loop.
+        double_log.unlink()
+        trace_path = wine.root / "late.txt"
+        with open(trace_path, "wb") as trace:
+            app = run_app(wine, exe, trace=trace, channels="+seh,+relay", TARVELA_DOUBLE_LOG="C:\\double.log",
+                          TARVELA_DOUBLE_FAIL_THEN_COMPLETE="1")
+            try:
+                status = app.wait(timeout=45)
+            except subprocess.TimeoutExpired:
+                status = "still running"
+        log = double_log.read_text(encoding="utf-8").splitlines()
+        trace_text = trace_path.read_text(errors="replace")
+        check("Runtime.LateCompletion returned" in log, f"the late completion returns normally ({log[-3:]})")
+        check("c0000005" not in trace_text, "no access violation from the late completion")
+        check(re.search(r'MessageBoxW\(0+,\w+ L"Per aprire[^"]*\(0x80070005\)"', trace_text) is not None,
+              "the error box names the immediate failure (0x80070005)")
+        check(status == 0, f"refused then completed: exit status 0 (got {status})")
 
         # Closing the window while the web view is being created ends the app quietly.
         double_log.unlink()

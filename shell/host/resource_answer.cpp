@@ -1,0 +1,17 @@
+#include "resource_answer.h"
+
+#include "host_text.h"
+
+namespace tarvela {
+
+AnswerParts response_parts(const LocalResponse& response) {
+    return {response.status, reason_phrase(response.status), response_header_text(response.headers),
+            response.body.bytes()};
+}
+
+AnswerParts bad_request_parts(std::string_view error) {
+    return {400, reason_phrase(400), "content-type: text/plain; charset=utf-8\n",
+            std::span(reinterpret_cast<const std::uint8_t*>(error.data()), error.size())};
+}
+
+}  // namespace tarvela
