@@ -98,7 +98,7 @@ Overrides read_overrides(const SearchPlatform& platform) {
 }
 
 SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool reverse_channel_order,
-                          const SearchPlatform& platform) {
+                          const Version& minimum, const SearchPlatform& platform) {
     constexpr std::uint32_t file_not_found = 2;
     constexpr std::uint32_t not_supported = 50;
 
@@ -109,7 +109,10 @@ SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool
         if (contains_ignoring_case(folder + "\\", "\\Edge\\Application\\")) return not_supported;
         std::string dll = std::string(without_trailing_separators(folder)) + std::string(runtime_dll_suffix);
         if (!platform.file_exists(dll)) return file_not_found;
-        return FoundRuntime{std::move(dll), RuntimeKind::fixed_version, "", ""};
+        std::string version_text = platform.file_version(dll).value_or("");
+        const auto version = parse_version(version_text);
+        if (version && *version < minimum) return file_not_found;
+        return FoundRuntime{std::move(dll), RuntimeKind::fixed_version, std::move(version_text), ""};
     }
 
     for (std::size_t i = 0; i < channels.size(); ++i) {
@@ -120,7 +123,7 @@ SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool
             if (!folder) continue;
             const std::string_view version_text = last_component(*folder);
             const auto version = parse_version(version_text);
-            if (!version || *version < minimum_runtime_version) continue;
+            if (!version || *version < minimum) continue;
             std::string dll = std::string(without_trailing_separators(*folder)) + std::string(runtime_dll_suffix);
             if (!platform.file_exists(dll)) continue;
             return FoundRuntime{std::move(dll), RuntimeKind::installed, std::string(version_text),

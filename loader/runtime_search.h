@@ -21,9 +21,6 @@ struct Version {
 // Four dot-separated decimal numbers ("126.0.2592.51"); anything else gives nothing.
 std::optional<Version> parse_version(std::string_view text);
 
-// Installed runtimes older than this are passed over.
-inline constexpr Version minimum_runtime_version = {{86, 0, 616, 0}};
-
 enum class RegistryRoot { local_machine, current_user };
 
 // What the search needs from the system. Texts are UTF-8.
@@ -34,6 +31,8 @@ struct SearchPlatform {
     // An environment variable, or nothing when it is undefined.
     std::function<std::optional<std::string>(std::string_view name)> environment;
     std::function<bool(std::string_view path)> file_exists;
+    // The product version a DLL's version resource names, or nothing.
+    std::function<std::optional<std::string>(std::string_view path)> file_version;
     std::string exe_directory;  // folder of the host executable, no trailing "\"
     std::string exe_file_name;  // "TarvelaSorveloApp.exe"
 };
@@ -55,18 +54,19 @@ enum class RuntimeKind { installed = 0, fixed_version = 1 };
 struct FoundRuntime {
     std::string dll_path;
     RuntimeKind kind;
-    std::string version;         // empty for a fixed-version folder: read from the DLL itself
+    std::string version;         // empty for a fixed-version DLL without a version resource
     std::string channel_suffix;  // "" for the stable runtime, " beta", " dev" or " canary"
 };
 
-// A Win32 error code: 2 (file not found) when no runtime is found, 50 (not supported) for a
-// browser folder inside a browser installation.
+// A Win32 error code: 2 (file not found) when no usable runtime is found, 50 (not supported)
+// for a browser folder inside a browser installation.
 using SearchResult = std::variant<FoundRuntime, std::uint32_t>;
 
 // The runtime DLL to load: from the browser folder when one is given (absolute, or relative to
 // the executable's folder), otherwise the first usable installed channel, stable first (last
-// when the order is reversed), each looked up for the machine and then for the user.
+// when the order is reversed), each looked up for the machine and then for the user. A runtime
+// older than `minimum` is not usable; a fixed-version DLL whose version cannot be read is.
 SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool reverse_channel_order,
-                          const SearchPlatform& platform);
+                          const Version& minimum, const SearchPlatform& platform);
 
 }  // namespace tarvela::loader

@@ -78,6 +78,24 @@ std::wstring module_path() {
     }
 }
 
+// The product version in a DLL's version resource ("126.0.2592.51").
+std::optional<std::string> file_version(std::string_view path) {
+    const std::wstring wide_path = wide_from_utf8(path);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(wide_path.c_str(), &ignored);
+    if (size == 0) return std::nullopt;
+    std::vector<BYTE> data(size);
+    if (!GetFileVersionInfoW(wide_path.c_str(), 0, size, data.data())) return std::nullopt;
+    wchar_t* text = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&text),
+                        &length) ||
+        length == 0) {
+        return std::nullopt;
+    }
+    return utf8_from_wide(std::wstring_view(text, wcsnlen(text, length)));
+}
+
 }  // namespace
 
 SearchPlatform windows_search_platform() {
@@ -87,25 +105,10 @@ SearchPlatform windows_search_platform() {
         .read_registry = read_registry,
         .environment = environment,
         .file_exists = file_exists,
+        .file_version = file_version,
         .exe_directory = cut == std::string::npos ? std::string() : exe.substr(0, cut),
         .exe_file_name = cut == std::string::npos ? exe : exe.substr(cut + 1),
     };
-}
-
-std::string file_product_version(const std::wstring& path) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    if (size == 0) return {};
-    std::vector<BYTE> data(size);
-    if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return {};
-    wchar_t* text = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&text),
-                        &length) ||
-        length == 0) {
-        return {};
-    }
-    return utf8_from_wide(std::wstring_view(text, wcsnlen(text, length)));
 }
 
 }  // namespace tarvela::loader

@@ -15,7 +15,4 @@ SearchPlatform windows_search_platform();
 std::string utf8_from_wide(std::wstring_view text);
 std::wstring wide_from_utf8(std::string_view text);
 
-// The product version in a DLL's version resource ("126.0.2592.51"), or empty.
-std::string file_product_version(const std::wstring& path);
-
 }  // namespace tarvela::loader

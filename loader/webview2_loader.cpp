@@ -64,10 +64,12 @@ std::optional<std::string> given_folder(PCWSTR folder) {
     return utf8_from_wide(folder);
 }
 
-// The environment's overrides win over the folder the caller names.
+// The environment's overrides win over the folder the caller names. Runtimes older than the
+// one our declarations target are passed over.
 SearchResult locate_runtime(const SearchPlatform& platform, const Overrides& overrides, PCWSTR browser_folder) {
+    static const Version target = *parse_version(tarvela::webview2_target_version);
     return find_runtime(overrides.browser_folder ? overrides.browser_folder : given_folder(browser_folder),
-                        overrides.reverse_channel_order, platform);
+                        overrides.reverse_channel_order, target, platform);
 }
 
 LPWSTR task_memory_copy(const std::wstring& text) {
@@ -119,9 +121,7 @@ extern "C" HRESULT STDAPICALLTYPE GetAvailableCoreWebView2BrowserVersionString(P
     const SearchResult found = locate_runtime(platform, read_overrides(platform), browserExecutableFolder);
     if (const auto* error = std::get_if<std::uint32_t>(&found)) return HRESULT_FROM_WIN32(*error);
     const FoundRuntime& runtime = std::get<FoundRuntime>(found);
-    const std::string version = runtime.kind == RuntimeKind::fixed_version
-                                    ? file_product_version(wide_from_utf8(runtime.dll_path))
-                                    : runtime.version + runtime.channel_suffix;
+    const std::string version = runtime.version + runtime.channel_suffix;
     *versionInfo = task_memory_copy(wide_from_utf8(version));
     return *versionInfo ? S_OK : E_OUTOFMEMORY;
 }

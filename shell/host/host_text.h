@@ -13,7 +13,6 @@ namespace tarvela {
 inline constexpr std::string_view additional_browser_arguments =
     "--disable-features=msWebOOUI,msPdfOOUI,msSmartScreenProtection"
     " --autoplay-policy=no-user-gesture-required";
-inline constexpr std::string_view target_browser_version = "126.0.2592.51";
 
 // Gives every frame a read-only window.ipc whose postMessage goes to the host (which ignores it).
 inline constexpr std::string_view bridge_script =

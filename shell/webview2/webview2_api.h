@@ -2,6 +2,8 @@
 // asks for it, otherwise our own.
 #pragma once
 
+#include "webview2_target.h"
+
 #if defined(TARVELA_OFFICIAL_WEBVIEW2_SDK)
 #include <WebView2.h>
 #else

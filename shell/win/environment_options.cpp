@@ -85,7 +85,7 @@ private:
 
     std::wstring arguments_ = wide_from_utf8(additional_browser_arguments);
     std::wstring language_ = user_ui_language();
-    std::wstring target_version_ = wide_from_utf8(target_browser_version);
+    std::wstring target_version_ = wide_from_utf8(webview2_target_version);
     BOOL single_sign_on_ = FALSE;
     BOOL extensions_ = FALSE;
     LONG references_ = 1;

@@ -56,7 +56,6 @@ TEST(Texts, FixedTextsHaveTheirExactLengths) {
     EXPECT_EQ(additional_browser_arguments.size(), 105u);
     EXPECT_EQ(bridge_script.size(), 122u);
     EXPECT_EQ(app_flag_script, "window.__TS_APP__ = 'windows';");
-    EXPECT_EQ(target_browser_version, "126.0.2592.51");
 }
 
 TEST(Texts, ErrorBoxTexts) {

@@ -1,5 +1,7 @@
 #include "runtime_search.h"
 
+#include "webview2_target.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -13,12 +15,14 @@ constexpr const char* stable = "{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 constexpr const char* beta = "{2CD8A007-E189-409D-A2C8-9AF4EF3C72AA}";
 constexpr const char* canary = "{65C35B14-6C1D-4122-AC46-7148CC9D6497}";
 constexpr const char* dll_suffix = "\\EBWebView\\x64\\EmbeddedBrowserWebView.dll";
+const Version target = *parse_version(webview2_target_version);
 
 // A machine with a registry, an environment and files of our choosing.
 struct FakeMachine {
     std::map<std::tuple<RegistryRoot, std::string, std::string>, std::string> registry;
     std::map<std::string, std::string> environment;
     std::set<std::string> files;
+    std::map<std::string, std::string> versions;  // of DLLs with a version resource
 
     void install(RegistryRoot root, const char* channel, const std::string& folder, bool with_dll = true) {
         registry[{root, std::string("Software\\Microsoft\\EdgeUpdate\\ClientState\\") + channel, "EBWebView"}] = folder;
@@ -43,6 +47,11 @@ struct FakeMachine {
                 return found->second;
             },
             .file_exists = [this](std::string_view path) { return files.contains(std::string(path)); },
+            .file_version = [this](std::string_view path) -> std::optional<std::string> {
+                const auto found = versions.find(std::string(path));
+                if (found == versions.end()) return std::nullopt;
+                return found->second;
+            },
             .exe_directory = "C:\\App",
             .exe_file_name = "TarvelaSorveloApp.exe",
         };
@@ -68,13 +77,13 @@ TEST(Version, ParsesFourDottedNumbersOnly) {
 
 TEST(InstalledRuntime, NothingInstalledIsFileNotFound) {
     FakeMachine machine;
-    EXPECT_EQ(std::get<std::uint32_t>(find_runtime(std::nullopt, false, machine.platform())), 2u);
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime(std::nullopt, false, target, machine.platform())), 2u);
 }
 
 TEST(InstalledRuntime, StableForTheMachineIsFoundWithItsDll) {
     FakeMachine machine;
     machine.install(RegistryRoot::local_machine, stable, "C:\\EdgeWebView\\Application\\126.0.2592.68\\");
-    const FoundRuntime runtime = found(find_runtime(std::nullopt, false, machine.platform()));
+    const FoundRuntime runtime = found(find_runtime(std::nullopt, false, target, machine.platform()));
     EXPECT_EQ(runtime.dll_path, std::string("C:\\EdgeWebView\\Application\\126.0.2592.68") + dll_suffix);
     EXPECT_EQ(runtime.kind, RuntimeKind::installed);
     EXPECT_EQ(runtime.version, "126.0.2592.68");
@@ -84,25 +93,30 @@ TEST(InstalledRuntime, StableForTheMachineIsFoundWithItsDll) {
 TEST(InstalledRuntime, MachineBeforeUserAndStableBeforeOtherChannels) {
     FakeMachine machine;
     machine.install(RegistryRoot::current_user, stable, "C:\\User\\127.0.0.1");
-    machine.install(RegistryRoot::local_machine, stable, "C:\\Machine\\126.0.0.1");
+    machine.install(RegistryRoot::local_machine, stable, "C:\\Machine\\126.1.0.1");
     machine.install(RegistryRoot::local_machine, beta, "C:\\Beta\\128.0.0.1");
-    EXPECT_EQ(found(find_runtime(std::nullopt, false, machine.platform())).version, "126.0.0.1");
+    EXPECT_EQ(found(find_runtime(std::nullopt, false, target, machine.platform())).version, "126.1.0.1");
 
     machine.install(RegistryRoot::current_user, canary, "C:\\Canary\\130.0.0.1");
-    const FoundRuntime reversed = found(find_runtime(std::nullopt, true, machine.platform()));
+    const FoundRuntime reversed = found(find_runtime(std::nullopt, true, target, machine.platform()));
     EXPECT_EQ(reversed.version, "130.0.0.1");
     EXPECT_EQ(reversed.channel_suffix, " canary");
 }
 
-TEST(InstalledRuntime, TooOldUnparsableOrMissingEntriesArePassedOver) {
+TEST(InstalledRuntime, OlderThanTheTargetUnparsableOrMissingEntriesArePassedOver) {
     FakeMachine machine;
-    machine.install(RegistryRoot::local_machine, stable, "C:\\Old\\86.0.615.9");
-    machine.install(RegistryRoot::current_user, stable, "C:\\Missing\\126.0.0.1", false);
+    machine.install(RegistryRoot::local_machine, stable, "C:\\Old\\126.0.2592.50");
+    machine.install(RegistryRoot::current_user, stable, "C:\\Missing\\127.0.0.1", false);
     machine.install(RegistryRoot::local_machine, beta, "C:\\Odd\\latest");
-    machine.install(RegistryRoot::current_user, beta, "C:\\Beta\\86.0.616.0");
-    const FoundRuntime runtime = found(find_runtime(std::nullopt, false, machine.platform()));
-    EXPECT_EQ(runtime.version, "86.0.616.0");
+    machine.install(RegistryRoot::current_user, beta, "C:\\Beta\\126.0.2592.51");
+    const FoundRuntime runtime = found(find_runtime(std::nullopt, false, target, machine.platform()));
+    EXPECT_EQ(runtime.version, "126.0.2592.51");
     EXPECT_EQ(runtime.channel_suffix, " beta");
+
+    FakeMachine old;
+    old.install(RegistryRoot::local_machine, stable, "C:\\Old\\125.9.9999.9999");
+    old.install(RegistryRoot::current_user, stable, "C:\\Oldest\\86.0.616.0");
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime(std::nullopt, false, target, old.platform())), 2u);
 }
 
 TEST(FixedVersionRuntime, FolderIsAbsoluteOrBesideTheExecutable) {
@@ -111,20 +125,31 @@ TEST(FixedVersionRuntime, FolderIsAbsoluteOrBesideTheExecutable) {
     machine.files.insert(std::string("C:\\App\\runtime") + dll_suffix);
     machine.install(RegistryRoot::local_machine, stable, "C:\\Machine\\126.0.0.1");
 
-    const FoundRuntime absolute = found(find_runtime("D:\\Fixed\\", false, machine.platform()));
+    const FoundRuntime absolute = found(find_runtime("D:\\Fixed\\", false, target, machine.platform()));
     EXPECT_EQ(absolute.dll_path, std::string("D:\\Fixed") + dll_suffix);
     EXPECT_EQ(absolute.kind, RuntimeKind::fixed_version);
-    EXPECT_EQ(found(find_runtime("runtime", false, machine.platform())).dll_path,
+    EXPECT_EQ(found(find_runtime("runtime", false, target, machine.platform())).dll_path,
               std::string("C:\\App\\runtime") + dll_suffix);
-    EXPECT_EQ(std::get<std::uint32_t>(find_runtime("D:\\Elsewhere", false, machine.platform())), 2u);
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime("D:\\Elsewhere", false, target, machine.platform())), 2u);
+}
+
+TEST(FixedVersionRuntime, ItsOwnVersionMustNotBeOlderThanTheTarget) {
+    FakeMachine machine;
+    const std::string dll = std::string("D:\\Fixed") + dll_suffix;
+    machine.files.insert(dll);
+    EXPECT_EQ(found(find_runtime("D:\\Fixed", false, target, machine.platform())).version, "");
+    machine.versions[dll] = "126.0.2592.68";
+    EXPECT_EQ(found(find_runtime("D:\\Fixed", false, target, machine.platform())).version, "126.0.2592.68");
+    machine.versions[dll] = "120.0.2210.91";
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime("D:\\Fixed", false, target, machine.platform())), 2u);
 }
 
 TEST(FixedVersionRuntime, ABrowserInstallationIsRefused) {
     FakeMachine machine;
     const std::string folder = "C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\126.0.0.1";
     machine.files.insert(folder + dll_suffix);
-    EXPECT_EQ(std::get<std::uint32_t>(find_runtime(folder, false, machine.platform())), 50u);
-    EXPECT_EQ(std::get<std::uint32_t>(find_runtime("C:\\x\\edge\\application", false, machine.platform())), 50u);
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime(folder, false, target, machine.platform())), 50u);
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime("C:\\x\\edge\\application", false, target, machine.platform())), 50u);
 }
 
 TEST(Overrides, EnvironmentBeforePolicyAndMachinePolicyBeforeUserPolicy) {

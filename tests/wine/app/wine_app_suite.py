@@ -18,6 +18,7 @@ APP_NAME = "Tarvela Sorvelo"
 SITE_URL = "https://sito.example/"
 START_URL = "https://tarvela.localhost/avvio.html"
 RUNTIME_VERSION = "126.0.2592.51"
+OLDER_RUNTIME_VERSION = "126.0.2592.50"
 STABLE_CHANNEL = "{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}"
 WEBVIEW2_TEXT = (
     "Per aprire l'app serve \u00abMicrosoft Edge WebView2\u00bb, che di solito c'e' gia' in Windows.\n"
@@ -196,6 +197,20 @@ def case_no_runtime(args):
         check(seen.get("outer_origin") == "-4000,-4000", f"off-screen window at -4000,-4000 ({seen.get('outer_origin')})")
         check(seen.get("client") == "1320x880", "off-screen window keeps its size")
         check(status == 0, "exit status 0 in off-screen mode")
+
+        # A runtime older than the one the app's declarations target counts as none.
+        install_double(args, wine, OLDER_RUNTIME_VERSION)
+        answers = query_loader(wine)
+        check(answers.get("version_result") == "0x80070002",
+              f"the version query passes over runtime {OLDER_RUNTIME_VERSION} ({answers})")
+        app = run_app(wine, exe, TARVELA_DOUBLE_LOG="C:\\double.log")
+        seen = probe(wine)
+        status = app.wait(timeout=60)
+        text = seen.get("box_text", "").replace("\\n", "\n")
+        check(text.startswith(WEBVIEW2_TEXT) and text.endswith("(0x80070002)"),
+              f"with only runtime {OLDER_RUNTIME_VERSION} the error box names no runtime found ({text[-40:]!r})")
+        check(not (wine.drive_c() / "double.log").exists(), "the older runtime is never loaded")
+        check(status == 0, f"exit status 0 with an older runtime (got {status})")
     finally:
         wine.kill()
         shutil.rmtree(wine.root, ignore_errors=True)
@@ -214,8 +229,8 @@ def case_no_loader(args):
         shutil.rmtree(wine.root, ignore_errors=True)
 
 
-def runtime_registry(wine):
-    folder = f"C:\\runtime\\{RUNTIME_VERSION}"
+def runtime_registry(wine, version=RUNTIME_VERSION):
+    folder = f"C:\\runtime\\{version}"
     lines = [
         "Windows Registry Editor Version 5.00", "",
         f"[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Microsoft\\EdgeUpdate\\ClientState\\{STABLE_CHANNEL}]",
@@ -223,7 +238,13 @@ def runtime_registry(wine):
     ]
     (wine.drive_c() / "runtime.reg").write_text("\r\n".join(lines), encoding="utf-16")
     wine.run(["regedit", "/S", "C:\\runtime.reg"], timeout=60)
-    return wine.drive_c() / "runtime" / RUNTIME_VERSION / "EBWebView" / "x64"
+    return wine.drive_c() / "runtime" / version / "EBWebView" / "x64"
+
+
+def install_double(args, wine, version=RUNTIME_VERSION):
+    dll_folder = runtime_registry(wine, version)
+    dll_folder.mkdir(parents=True)
+    shutil.copy(args.runtime_double, dll_folder / "EmbeddedBrowserWebView.dll")
 
 
 def sizes(log, label):
@@ -248,9 +269,7 @@ def case_runtime_double(args):
     wine = fresh_copy(args)
     try:
         exe = install_app(args, wine)
-        dll_folder = runtime_registry(wine)
-        dll_folder.mkdir(parents=True)
-        shutil.copy(args.runtime_double, dll_folder / "EmbeddedBrowserWebView.dll")
+        install_double(args, wine)
         answers = query_loader(wine)
         check(answers.get("version_result") == "0x00000000" and answers.get("version") == RUNTIME_VERSION,
               f"the version query names the installed runtime ({answers})")
