@@ -22,23 +22,43 @@ constexpr DWORD window_style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSI
 constexpr DWORD window_ex_style = WS_EX_WINDOWEDGE | WS_EX_APPWINDOW;
 
 template <typename Function>
-Function user32_function(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+Function system_function(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// The DPI calls that older systems lack, looked up once: the window asks for its limits often,
+// and loading shcore.dll each time would take a new module reference each time.
+struct DpiFunctions {
+    UINT(WINAPI* for_window)(HWND) = nullptr;
+    HRESULT(WINAPI* for_monitor)(HMONITOR, int, UINT*, UINT*) = nullptr;
+    BOOL(WINAPI* adjust_for_dpi)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+};
+
+const DpiFunctions& dpi_functions() {
+    static const DpiFunctions functions = [] {
+        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        HMODULE shcore = GetModuleHandleW(L"shcore.dll");
+        // Stays loaded for the life of the process.
+        if (!shcore) shcore = LoadLibraryW(L"shcore.dll");
+        DpiFunctions found;
+        found.for_window = system_function<decltype(found.for_window)>(user32, "GetDpiForWindow");
+        found.for_monitor = system_function<decltype(found.for_monitor)>(shcore, "GetDpiForMonitor");
+        found.adjust_for_dpi = system_function<decltype(found.adjust_for_dpi)>(user32, "AdjustWindowRectExForDpi");
+        return found;
+    }();
+    return functions;
 }
 
 UINT monitor_dpi(HMONITOR monitor) {
-    using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    HMODULE shcore = LoadLibraryW(L"shcore.dll");
-    const auto get_dpi = shcore ? reinterpret_cast<GetDpiForMonitorFunction>(reinterpret_cast<void*>(
-                                      GetProcAddress(shcore, "GetDpiForMonitor")))
-                                : nullptr;
     UINT x = 0, y = 0;
-    if (get_dpi && SUCCEEDED(get_dpi(monitor, 0, &x, &y)) && x != 0) return x;
+    if (const auto get_dpi = dpi_functions().for_monitor; get_dpi && SUCCEEDED(get_dpi(monitor, 0, &x, &y)) && x != 0) {
+        return x;
+    }
     return USER_DEFAULT_SCREEN_DPI;
 }
 
 UINT window_dpi(HWND window) {
-    if (auto get_dpi = user32_function<UINT(WINAPI*)(HWND)>("GetDpiForWindow")) {
+    if (const auto get_dpi = dpi_functions().for_window) {
         if (const UINT dpi = get_dpi(window)) return dpi;
     }
     return monitor_dpi(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY));
@@ -47,7 +67,7 @@ UINT window_dpi(HWND window) {
 // Outer size of a window of our style whose client area has the given physical size.
 SIZE outer_size(int client_w, int client_h, UINT dpi) {
     RECT rect{0, 0, client_w, client_h};
-    if (auto adjust = user32_function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi")) {
+    if (const auto adjust = dpi_functions().adjust_for_dpi) {
         adjust(&rect, window_style, FALSE, window_ex_style, dpi);
     } else {
         AdjustWindowRectEx(&rect, window_style, FALSE, window_ex_style);

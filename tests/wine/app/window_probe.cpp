@@ -2,6 +2,7 @@
 // error box's text and buttons, and dismisses the box with OK. Prints key=value lines (UTF-8).
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -61,6 +62,15 @@ int wmain() {
     if (!SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
         SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
     }
+    // The system's own version, which decides how the app makes its caption dark.
+    using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    const auto get_version = reinterpret_cast<RtlGetVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    if (get_version && get_version(&version) == 0) {
+        print("os_version=" + std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwBuildNumber));
+    }
     const HWND window = wait_for(L"Window Class", L"Tarvela Sorvelo");
     if (!window) {
         print("window=missing");
@@ -70,6 +80,7 @@ int wmain() {
     GetClientRect(window, &client);
     GetWindowRect(window, &outer);
     print("window=found");
+    print("handle=" + std::to_string(reinterpret_cast<std::uintptr_t>(window)));
     print("client=" + std::to_string(client.right) + "x" + std::to_string(client.bottom));
     print("outer_origin=" + std::to_string(outer.left) + "," + std::to_string(outer.top));
     MINMAXINFO limits{};

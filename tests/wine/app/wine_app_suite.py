@@ -94,7 +94,8 @@ def prepare(args):
         lines += [f"[HKEY_LOCAL_MACHINE\\Software\\Classes\\{scheme}\\shell\\open\\command]", f'@="{handler}"', ""]
     # The relay log records how the app calls these, for the checks a second process cannot make.
     lines += ["[HKEY_CURRENT_USER\\Software\\Wine\\Debug]",
-              '"RelayInclude"="user32.CreateIcon;user32.SendMessageW;user32.MessageBoxW"', ""]
+              '"RelayInclude"="user32.CreateIcon;user32.SendMessageW;user32.MessageBoxW;dwmapi.DwmSetWindowAttribute;'
+              'kernel32.GetProcAddress;kernel32.LoadLibraryW"', ""]
     (wine.drive_c() / "setup.reg").write_text("\r\n".join(lines), encoding="utf-16")
     subprocess.run(["wine", "regedit", "/S", "C:\\setup.reg"], env=wine.env(), capture_output=True, timeout=60,
                    check=True)
@@ -211,6 +212,48 @@ def case_no_runtime(args):
               f"with only runtime {OLDER_RUNTIME_VERSION} the error box names no runtime found ({text[-40:]!r})")
         check(not (wine.drive_c() / "double.log").exists(), "the older runtime is never loaded")
         check(status == 0, f"exit status 0 with an older runtime (got {status})")
+    finally:
+        wine.kill()
+        shutil.rmtree(wine.root, ignore_errors=True)
+
+
+def case_scaled(args):
+    """At 150 % (144 DPI), on Windows 10 with its light theme turned off."""
+    wine = fresh_copy(args)
+    try:
+        exe = install_app(args, wine)
+        lines = ["Windows Registry Editor Version 5.00", "",
+                 "[HKEY_CURRENT_USER\\Control Panel\\Desktop]", '"LogPixels"=dword:00000090', "",
+                 "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize]",
+                 '"AppsUseLightTheme"=dword:00000000', '"SystemUsesLightTheme"=dword:00000000', "",
+                 "[HKEY_CURRENT_USER\\Software\\Wine]", '"Version"="win10"', ""]
+        (wine.drive_c() / "scaled.reg").write_text("\r\n".join(lines), encoding="utf-16")
+        wine.run(["regedit", "/S", "C:\\scaled.reg"], timeout=60)
+        wine.kill()
+        trace_path = wine.root / "relay.txt"
+        with open(trace_path, "wb") as trace:
+            app = run_app(wine, exe, trace=trace)
+            seen = probe(wine)
+            status = app.wait(timeout=60)
+        print("probe:", seen)
+        relay = trace_path.read_text(errors="replace")
+        check(seen.get("client") == "1980x1320", f"client area is 1980x1320 at 150 % ({seen.get('client')})")
+        check(seen.get("min_client") == "570x840", f"minimum client area is 570x840 at 150 % ({seen.get('min_client')})")
+        # Windows 10 builds from 18986 on take attribute 20, earlier ones from 17763 on attribute 19.
+        major, _, build = seen.get("os_version", "0.0").partition(".")
+        attribute = 20 if int(build) >= 18986 else 19
+        handle = int(seen.get("handle", "0"))
+        check(major == "10" and re.search(rf"Call dwmapi\.DwmSetWindowAttribute\(0*{handle:x},0*{attribute:x},\w+,0*4\)",
+                                          relay) is not None,
+              f"the caption is made dark: DwmSetWindowAttribute(main window, {attribute}, a 4-byte flag) "
+              f"on Windows {seen.get('os_version')}")
+        # The window asks for its limits many times; the system's DPI calls are looked up once.
+        for name in ("GetDpiForWindow", "GetDpiForMonitor", "AdjustWindowRectExForDpi"):
+            lookups = len(re.findall(r'Call KERNEL32\.GetProcAddress\(\w+,\w+ "' + name + '"\)', relay, re.I))
+            check(lookups == 1, f"{name} looked up once ({lookups})")
+        loads = len(re.findall(r'Call KERNEL32\.LoadLibraryW\(\w+ L"shcore\.dll"\)', relay, re.I))
+        check(loads <= 1, f"shcore.dll loaded at most once ({loads})")
+        check(status == 0, f"exit status 0 (got {status})")
     finally:
         wine.kill()
         shutil.rmtree(wine.root, ignore_errors=True)
@@ -472,7 +515,7 @@ def main():
     args = parser.parse_args()
     cases = {
         "prepare": prepare, "remove": remove, "executables": case_executables, "no_runtime": case_no_runtime,
-        "no_loader": case_no_loader, "runtime_double": case_runtime_double,
+        "no_loader": case_no_loader, "runtime_double": case_runtime_double, "scaled": case_scaled,
     }
     cases[args.case](args)
     if failures:
