@@ -673,6 +673,10 @@ void play_script() {
     // Sizes as creation left them, then after a resize by the user.
     const HWND main = GetAncestor(runtime.container, GA_ROOT);
     log_sizes("Check.Created", main);
+    RECT outer{};
+    GetWindowRect(main, &outer);
+    log_line("Check.Outer " + std::to_string(outer.left) + "," + std::to_string(outer.top) + " Foreground " +
+             (GetForegroundWindow() == main ? "1" : "0"));
     SetWindowPos(main, nullptr, 0, 0, 1000, 760, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     log_sizes("Check.Resized", main);
 

@@ -318,8 +318,9 @@ def case_runtime_double(args):
               f"the version query names the installed runtime ({answers})")
         double_log = wine.drive_c() / "double.log"
         open_log = wine.drive_c() / "opened.log"
+        # Off-screen, where a web view without bounds would never appear.
         app = run_app(wine, exe, TARVELA_SITO=SITE_URL, TARVELA_DOUBLE_LOG="C:\\double.log",
-                      TARVELA_OPEN_LOG="C:\\opened.log")
+                      TARVELA_OPEN_LOG="C:\\opened.log", TARVELA_FUORI_SCHERMO="")
         status = app.wait(timeout=90)
         check(status == 0, f"exit status 0 after the close request (got {status})")
         for _ in range(50):
@@ -413,6 +414,7 @@ def case_runtime_double(args):
         # The double does not resize the window during creation: the bounds come from creation itself.
         check("Check.Created MainClient 0,0,1320,880 Container 0,0,1320,880" in log,
               "after creation the container covers the 1320x880 client area")
+        check("Check.Outer -4000,-4000 Foreground 1" in log, "off-screen at -4000,-4000, in the foreground")
         resized = sizes(log, "Check.Resized")
         check(resized is not None and resized[0] == resized[1] and resized[0] != "0,0,1320,880",
               f"after a resize the container follows the client area ({resized})")
