@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -58,6 +59,8 @@ public:
         in_headers_ = true;
         line_is_empty_ = false;
         bytes_left_ = limits_.header_bytes;
+        // A request refused before its headers were read leaves its body unknown.
+        body_skippable_ = false;
         return true;
     }
 
@@ -150,7 +153,7 @@ private:
     bool in_headers_ = true;
     bool line_is_empty_ = false;
     std::size_t body_left_ = 0;
-    bool body_skippable_ = true;
+    bool body_skippable_ = false;
     std::size_t bytes_left_ = 0;
     std::array<char, 16 * 1024> buffer_{};
     std::size_t start_ = 0;
