@@ -97,7 +97,8 @@ def prepare(work):
     (wine.home / "Desktop").mkdir(parents=True)
     subprocess.run(["wineboot", "-i"], env=wine.env, check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=180)
-    wine.run("reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", "user32.MessageBoxW", "/f")
+    relayed = "user32.MessageBoxW;kernel32.DeleteFileW;kernel32.FlushFileBuffers;kernel32.MoveFileExW"
+    wine.run("reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", relayed, "/f")
     wine.stop()
 
 
@@ -217,6 +218,18 @@ def message_boxes(relay_log):
     return boxes
 
 
+def file_changes(relay_log):
+    """The installer's deletions, flushes and moves, in order, by file name."""
+    changes = []
+    pattern = re.compile(r'Call KERNEL32\.(DeleteFileW|FlushFileBuffers|MoveFileExW)\(([^)]*)\)')
+    for function, arguments in pattern.findall(relay_log):
+        names = [relay_text(name).rsplit("\\", 1)[-1] for name in re.findall(r'L"((?:[^"\\]|\\.)*)"', arguments)]
+        if function == "MoveFileExW":
+            names.append(int(arguments.rsplit(",", 1)[1], 16))
+        changes.append((function, *names))
+    return changes
+
+
 def check_one_box(boxes, expected_text):
     check_equal(len(boxes), 1, f"message boxes {boxes}")
     text, caption, style = boxes[0]
@@ -300,6 +313,21 @@ def case_app_running(case, o):
     check_equal(boxes, [], "message boxes after closing the app")
     case.check_installed(o.app_b, o.loader, o.icon_b)
     check_equal(case.wait_for_app_starts(2)[0], "b", "start after the update")
+
+
+def case_update_order(case, o):
+    """No stamp while payloads change; each file flushed before it is moved in place, the stamp last."""
+    case.run_installer(o.installer_a)
+    case.run_installer(o.installer_b)
+    moved = 0x1 | 0x8  # replace existing, write through
+    check_equal(file_changes(case.last_relay.read_text(encoding="utf-8", errors="replace")), [
+        ("DeleteFileW", "versione.txt"),
+        ("FlushFileBuffers",), ("MoveFileExW", "TarvelaSorveloApp.nuovo", "TarvelaSorveloApp.exe", moved),
+        ("FlushFileBuffers",), ("MoveFileExW", "WebView2Loader.nuovo", "WebView2Loader.dll", moved),
+        ("FlushFileBuffers",), ("MoveFileExW", "icona.nuovo", "icona.ico", moved),
+        ("FlushFileBuffers",), ("MoveFileExW", "versione.nuovo", "versione.txt", moved),
+    ], "file changes of the update")
+    case.check_installed(o.app_b, o.loader, o.icon_b)
 
 
 def case_damaged_install(case, o):
