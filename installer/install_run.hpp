@@ -17,10 +17,11 @@ struct Build {
   std::string_view id;
 };
 
-// True when the app is there and the stamp names this build.
-bool installed_build_is_current(Platform& platform, const InstallLayout& layout, std::string_view build_id);
+// True when every payload is there with this build's size and the stamp names
+// this build.
+bool installed_build_is_current(Platform& platform, const InstallLayout& layout, const Build& build);
 
-// Writes to the staged sibling, then moves it over the target.
+// Writes to the staged sibling (flushed), then moves it over the target.
 Failure staged_write(Platform& platform, const OsString& target, std::span<const std::byte> bytes);
 
 void run(Platform& platform, const Build& build);

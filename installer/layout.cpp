@@ -30,6 +30,17 @@ InstallLayout install_layout(OsStringView local_app_data) {
   return layout;
 }
 
+bool is_full_path(OsStringView path) {
+#ifdef _WIN32
+  const bool drive_root = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+                          path[1] == L':' && is_separator(path[2]);
+  const bool unc = path.size() >= 3 && is_separator(path[0]) && is_separator(path[1]) && !is_separator(path[2]);
+  return drive_root || unc;
+#else
+  return !path.empty() && path[0] == '/';
+#endif
+}
+
 OsString staged_path(OsStringView target) {
   std::size_t name_start = target.size();
   while (name_start > 0 && !is_separator(target[name_start - 1])) --name_start;

@@ -21,6 +21,12 @@ OsString join_path(OsStringView base, OsStringView component);
 
 InstallLayout install_layout(OsStringView local_app_data);
 
+// True for a path that depends on no current folder or drive: one that starts
+// with "/" here, with a drive letter and its root or with two separators (a
+// network share) on Windows. Any other would install wherever the installer
+// was started from.
+bool is_full_path(OsStringView path);
+
 // The sibling a file is first written to: its extension replaced by "nuovo",
 // or ".nuovo" appended to a name without one.
 OsString staged_path(OsStringView target);

@@ -34,14 +34,16 @@ class Platform {
 
   // Nothing when the variable is not defined.
   virtual std::optional<OsString> environment(OsStringView name) = 0;
-  // True when the path's file information can be read.
-  virtual bool exists(const OsString& path) = 0;
+  // The size of a file (not a folder), or nothing when its information cannot be read.
+  virtual std::optional<std::uint64_t> file_size(const OsString& path) = 0;
   // The whole content, or nothing when it cannot be read completely.
   virtual std::optional<std::string> read_file(const OsString& path) = 0;
   // Creates the folder and any missing parents; an existing folder is fine.
   virtual Failure create_folder(const OsString& path) = 0;
-  // Creates or truncates the file and writes all bytes.
+  // Creates or truncates the file, writes all bytes and flushes them to the disk.
   virtual Failure write_file(const OsString& path, std::span<const std::byte> bytes) = 0;
+  // Removes a file; one that is not there is fine.
+  virtual Failure remove_file(const OsString& path) = 0;
   // Moves `from` over `to`, replacing an existing `to`.
   virtual Failure move_replace(const OsString& from, const OsString& to) = 0;
   virtual void initialise_com() = 0;

@@ -40,9 +40,10 @@ std::optional<OsString> PosixPlatform::environment(OsStringView name) {
   return OsString(value);
 }
 
-bool PosixPlatform::exists(const OsString& path) {
+std::optional<std::uint64_t> PosixPlatform::file_size(const OsString& path) {
   struct stat info;
-  return ::stat(path.c_str(), &info) == 0;
+  if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
 }
 
 std::optional<std::string> PosixPlatform::read_file(const OsString& path) {
@@ -92,7 +93,17 @@ Failure PosixPlatform::write_file(const OsString& path, std::span<const std::byt
     data += written;
     left -= static_cast<std::size_t>(written);
   }
+  if (::fsync(fd) != 0) {
+    const OsError error = last_error();
+    ::close(fd);
+    return error;
+  }
   if (::close(fd) != 0) return last_error();
+  return std::nullopt;
+}
+
+Failure PosixPlatform::remove_file(const OsString& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return last_error();
   return std::nullopt;
 }
 

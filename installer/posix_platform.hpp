@@ -9,10 +9,11 @@ namespace installer {
 class PosixPlatform : public Platform {
  public:
   std::optional<OsString> environment(OsStringView name) override;
-  bool exists(const OsString& path) override;
+  std::optional<std::uint64_t> file_size(const OsString& path) override;
   std::optional<std::string> read_file(const OsString& path) override;
   Failure create_folder(const OsString& path) override;
   Failure write_file(const OsString& path, std::span<const std::byte> bytes) override;
+  Failure remove_file(const OsString& path) override;
   Failure move_replace(const OsString& from, const OsString& to) override;
   void initialise_com() override;
   // There are no shell folders here: shortcuts go only where TARVELA_ICONE_IN says.

@@ -89,9 +89,11 @@ std::optional<OsString> WindowsPlatform::environment(OsStringView name) {
   }
 }
 
-bool WindowsPlatform::exists(const OsString& path) {
+std::optional<std::uint64_t> WindowsPlatform::file_size(const OsString& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 std::optional<std::string> WindowsPlatform::read_file(const OsString& path) {
@@ -130,12 +132,23 @@ Failure WindowsPlatform::write_file(const OsString& path, std::span<const std::b
     if (!WriteFile(file.get(), bytes.data(), chunk, &written, nullptr)) return last_error();
     bytes = bytes.subspan(written);
   }
+  if (!FlushFileBuffers(file.get())) return last_error();
   if (!file.close()) return last_error();
   return std::nullopt;
 }
 
+Failure WindowsPlatform::remove_file(const OsString& path) {
+  if (DeleteFileW(path.c_str())) return std::nullopt;
+  const OsError error = last_error();
+  if (error.code == ERROR_FILE_NOT_FOUND || error.code == ERROR_PATH_NOT_FOUND) return std::nullopt;
+  return error;
+}
+
 Failure WindowsPlatform::move_replace(const OsString& from, const OsString& to) {
-  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return last_error();
+  // Write-through: the move is on the disk before the next file is touched.
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return last_error();
+  }
   return std::nullopt;
 }
 

@@ -7,10 +7,11 @@ namespace installer {
 class WindowsPlatform : public Platform {
  public:
   std::optional<OsString> environment(OsStringView name) override;
-  bool exists(const OsString& path) override;
+  std::optional<std::uint64_t> file_size(const OsString& path) override;
   std::optional<std::string> read_file(const OsString& path) override;
   Failure create_folder(const OsString& path) override;
   Failure write_file(const OsString& path, std::span<const std::byte> bytes) override;
+  Failure remove_file(const OsString& path) override;
   Failure move_replace(const OsString& from, const OsString& to) override;
   void initialise_com() override;
   std::optional<OsString> known_folder(KnownFolder folder) override;

@@ -10,8 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include <httplib.h>
-
+#include "dev_server.h"
 #include "request_handler.h"
 #include "settings.h"
 
@@ -98,21 +97,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     const tarvela::LocalRequestHandler handler(tarvela::load_settings(lookup_environment).site_url);
-    httplib::Server server;
-    // Every request, whatever its method or path, is answered here and nowhere else.
-    server.set_pre_routing_handler([&handler](const httplib::Request& request, httplib::Response& response) {
-        // The handler answers whole files only: keep the library from cutting the body to a
-        // requested range. (The request object is the library's own mutable one.)
-        const_cast<httplib::Request&>(request).ranges.clear();
-        const tarvela::LocalResponse answer = handler.handle({request.method, request.target});
-        response.status = answer.status;
-        for (const tarvela::Header& header : answer.headers) {
-            response.headers.emplace(std::string(header.name), std::string(header.value));
-        }
-        const auto bytes = answer.body.bytes();
-        response.body.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        return httplib::Server::HandlerResponse::Handled;
-    });
+    tarvela::DevServer server(handler);
 
     int port = options->port;
     if (port == 0) {

@@ -11,10 +11,15 @@ namespace tarvela {
 // "about:", "data:", "blob:" or "javascript:". Exact, case-sensitive prefix test on the text.
 bool is_allowed_in_app(std::string_view url, std::string_view site_url);
 
+// True when the URL's scheme (any letter case) is http, https, mailto or tel: the only
+// kinds that a page may hand to the system. Any other scheme may start a program.
+bool may_open_externally(std::string_view url);
+
 // Hands a URL to the system's default handler; failures are dropped.
 using OpenExternally = std::function<void(std::string_view url)>;
 
-// May this top-level navigation go ahead? A URL that may not is opened externally.
+// May this top-level navigation go ahead? A URL that may not is opened externally when
+// `may_open_externally` allows it, else dropped.
 class NavigationDecision {
 public:
     NavigationDecision(std::string site_url, OpenExternally open_externally)
@@ -26,8 +31,8 @@ private:
     OpenExternally open_externally_;
 };
 
-// May a page open a new window? Never: a URL that may not stay in the app is opened externally,
-// one that may is not shown anywhere.
+// May a page open a new window? Never: a URL that may not stay in the app is opened externally
+// (as above), one that may is not shown anywhere.
 class NewWindowDecision {
 public:
     NewWindowDecision(std::string site_url, OpenExternally open_externally)

@@ -18,11 +18,16 @@ namespace fs = std::filesystem;
 using test_support::read_all;
 using test_support::write_all;
 
+// Thrown by the platform to stop a run at a chosen change, as a power cut would.
+struct Interrupted {};
+
 // The POSIX platform with its own environment, error boxes and started
-// processes recorded, every write counted, and moves onto chosen targets
-// refused as Windows refuses to replace a running executable.
+// processes recorded, every write counted, moves onto chosen targets
+// refused as Windows refuses to replace a running executable, and the run
+// cut off before the n-th change to the disk when `changes_left` reaches 0.
 class RecordingPlatform : public PosixPlatform {
  public:
+  std::optional<int> changes_left;
   std::map<OsString, OsString> variables;
   std::vector<OsString> boxes;
   std::vector<std::pair<OsString, OsString>> started;
@@ -37,10 +42,16 @@ class RecordingPlatform : public PosixPlatform {
     return found->second;
   }
   Failure write_file(const OsString& path, std::span<const std::byte> bytes) override {
+    change();
     ++writes;
     return PosixPlatform::write_file(path, bytes);
   }
+  Failure remove_file(const OsString& path) override {
+    change();
+    return PosixPlatform::remove_file(path);
+  }
   Failure move_replace(const OsString& from, const OsString& to) override {
+    change();
     if (locked.contains(to)) return OsError{EACCES};
     return PosixPlatform::move_replace(from, to);
   }
@@ -55,6 +66,11 @@ class RecordingPlatform : public PosixPlatform {
     return std::nullopt;
   }
   void error_box(const OsString& text) override { boxes.push_back(text); }
+
+ private:
+  void change() {
+    if (changes_left && (*changes_left)-- == 0) throw Interrupted{};
+  }
 };
 
 struct Payloads {
@@ -120,7 +136,6 @@ TEST_F(InstallRun, FirstRunInstallsPlacesShortcutsAndStartsTheApp) {
 TEST_F(InstallRun, SecondRunOnlyStartsTheApp) {
   run(platform, first.build());
   fs::remove(icons / "Desktop" / "Tarvela Sorvelo.lnk");
-  fs::remove(folder / "WebView2Loader.dll");
   platform.writes = 0;
 
   run(platform, first.build());
@@ -128,9 +143,52 @@ TEST_F(InstallRun, SecondRunOnlyStartsTheApp) {
   EXPECT_EQ(platform.writes, 0);
   EXPECT_EQ(platform.com_initialisations, 1);
   EXPECT_FALSE(fs::exists(icons / "Desktop" / "Tarvela Sorvelo.lnk"));
-  EXPECT_FALSE(fs::exists(folder / "WebView2Loader.dll"));
   EXPECT_EQ(platform.started.size(), 2u);
   EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(InstallRun, MissingOrCutPayloadIsInstalledAgainDespiteAMatchingStamp) {
+  run(platform, first.build());
+  for (const char* name : {"WebView2Loader.dll", "icona.ico"}) {
+    fs::remove(folder / name);
+    run(platform, first.build());
+    expect_installed(first);
+  }
+  for (const std::string& cut : {std::string(), first.app.substr(1)}) {
+    write_all(folder / "TarvelaSorveloApp.exe", cut);
+    run(platform, first.build());
+    expect_installed(first);
+  }
+  fs::remove(folder / "icona.ico");
+  fs::create_directory(folder / "icona.ico");
+  run(platform, first.build());
+  EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non riesco a scrivere l'icona: Is a directory (os error 21)"});
+  EXPECT_FALSE(fs::exists(folder / "versione.txt"));
+  EXPECT_EQ(platform.started.size(), 5u);
+}
+
+TEST_F(InstallRun, UpdateCutOffAtAnyStepIsNeverTakenForAnInstall) {
+  for (int cut_at = 0;; ++cut_at) {
+    test_support::TempFolder other;
+    platform.variables["LOCALAPPDATA"] = (other.path() / "Local").string();
+    folder = other.path() / "Local" / "Programs" / "Tarvela Sorvelo";
+    run(platform, first.build());
+
+    platform.changes_left = cut_at;
+    bool finished = true;
+    try {
+      run(platform, second.build());
+    } catch (const Interrupted&) {
+      finished = false;
+    }
+    platform.changes_left.reset();
+
+    // Whatever the old installer finds, it starts only its own whole build.
+    run(platform, first.build());
+    expect_installed(first);
+    EXPECT_TRUE(platform.boxes.empty());
+    if (finished) break;
+  }
 }
 
 TEST_F(InstallRun, StampWithLineEndStillCountsAsCurrent) {
@@ -192,16 +250,27 @@ TEST_F(InstallRun, RunningAppBlocksTheUpdateUntilItIsClosed) {
   EXPECT_EQ(platform.started.size(), 2u);
 }
 
-TEST_F(InstallRun, WithoutLocalAppDataOnlyTheFirstMessageIsShown) {
-  platform.variables.erase("LOCALAPPDATA");
+TEST_F(InstallRun, WithoutAUsableLocalAppDataOnlyTheFirstMessageIsShown) {
+  // An empty or relative value would install under whatever folder is current.
+  const fs::path current = fs::current_path();
+  fs::current_path(temp.path());
+  for (std::optional<OsString> value : {std::optional<OsString>(), std::optional<OsString>(""),
+                                        std::optional<OsString>("AppData"), std::optional<OsString>("./AppData")}) {
+    if (value) {
+      platform.variables["LOCALAPPDATA"] = *value;
+    } else {
+      platform.variables.erase("LOCALAPPDATA");
+    }
+    platform.boxes.clear();
 
-  run(platform, first.build());
+    run(platform, first.build());
 
-  EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non trovo la cartella AppData dell'utente."});
+    EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non trovo la cartella AppData dell'utente."});
+  }
+  fs::current_path(current);
   EXPECT_EQ(platform.writes, 0);
   EXPECT_TRUE(platform.started.empty());
-  EXPECT_FALSE(fs::exists(temp.path() / "AppData"));
-  EXPECT_FALSE(fs::exists(icons));
+  EXPECT_TRUE(fs::is_empty(temp.path()));
 }
 
 TEST_F(InstallRun, PlainFileInPlaceOfTheFolderIsReportedWithItsPath) {
@@ -238,12 +307,23 @@ TEST_F(InstallRun, UnwritableIconIsReported) {
 }
 
 TEST_F(InstallRun, UnwritableStampIsReportedAfterTheShortcuts) {
-  fs::create_directories(folder / "versione.txt");
+  fs::create_directories(folder / "versione.nuovo");
 
   run(platform, first.build());
 
   EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non riesco a scrivere versione.txt: Is a directory (os error 21)"});
   EXPECT_TRUE(fs::exists(icons / "Desktop" / "Tarvela Sorvelo.lnk"));
+  EXPECT_FALSE(fs::exists(folder / "versione.txt"));
+  EXPECT_TRUE(platform.started.empty());
+}
+
+TEST_F(InstallRun, StampThatCannotBeRemovedStopsBeforeAnyPayload) {
+  fs::create_directories(folder / "versione.txt");
+
+  run(platform, first.build());
+
+  EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non riesco a scrivere versione.txt: Is a directory (os error 21)"});
+  EXPECT_FALSE(fs::exists(folder / "TarvelaSorveloApp.exe"));
   EXPECT_TRUE(platform.started.empty());
 }
 

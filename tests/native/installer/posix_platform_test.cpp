@@ -47,8 +47,23 @@ TEST(PosixPlatform, ReadsBackWhatItWroteAndMovesOverExistingFiles) {
   EXPECT_EQ(platform.write_file(staged, std::as_bytes(std::span(big))), std::nullopt);
   EXPECT_EQ(platform.move_replace(staged, target), std::nullopt);
   EXPECT_EQ(platform.read_file(target), big);
-  EXPECT_FALSE(platform.exists(staged));
+  EXPECT_EQ(platform.file_size(target), big.size());
+  EXPECT_EQ(platform.file_size(staged), std::nullopt);
   EXPECT_EQ(platform.read_file(staged), std::nullopt);
+}
+
+TEST(PosixPlatform, RemovesFilesToleratesMissingOnesAndGivesNoSizeForAFolder) {
+  test_support::TempFolder temp;
+  PosixPlatform platform;
+  const OsString file = (temp.path() / "versione.txt").string();
+  write_all(file, "abc");
+  EXPECT_EQ(platform.remove_file(file), std::nullopt);
+  EXPECT_FALSE(fs::exists(file));
+  EXPECT_EQ(platform.remove_file(file), std::nullopt);
+  EXPECT_EQ(platform.file_size(temp.path().string()), std::nullopt);
+  const Failure failure = platform.remove_file(temp.path().string());
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->code, static_cast<std::uint32_t>(EISDIR));
 }
 
 TEST(PosixPlatform, StartsTheProgramInItsWorkingDirectoryWithoutWaiting) {

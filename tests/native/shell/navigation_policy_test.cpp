@@ -57,6 +57,31 @@ TEST(NavigationDecision, CancelsAndOpensOutsideOnlyWhatMayNotStay) {
     EXPECT_EQ(opened, (std::vector<std::string>{"mailto:info@palestretarvela.it", "https://esempio.it/"}));
 }
 
+TEST(MayOpenExternally, OnlyWebMailAndPhoneSchemesInAnyCase) {
+    for (const char* url : {"https://esempio.it/", "http://esempio.it/", "HTTPS://esempio.it/", "Http://x",
+                            "mailto:info@palestretarvela.it", "MAILTO:a@b.it", "tel:+390000000", "TEL:1"}) {
+        EXPECT_TRUE(tarvela::may_open_externally(url)) << url;
+    }
+    for (const char* url : {"", "https", "file:///C:/Windows/System32/calc.exe", "ms-settings:display",
+                            "search-ms:query=x", "tarvela://tarvela.localhost/", "httpsx://esempio.it/",
+                            "xhttps://esempio.it/", " https://esempio.it/", "\\\\server\\share\\x.exe",
+                            "C:\\Windows\\notepad.exe", "telnet://host", "mail:a@b.it", "//esempio.it/"}) {
+        EXPECT_FALSE(tarvela::may_open_externally(url)) << url;
+    }
+}
+
+TEST(NavigationDecision, DropsWhatNeitherStaysNorMayGoOut) {
+    std::vector<std::string> opened;
+    const tarvela::NavigationDecision navigate(site, [&](std::string_view url) { opened.emplace_back(url); });
+    const tarvela::NewWindowDecision new_window(site, [&](std::string_view url) { opened.emplace_back(url); });
+    for (const char* url : {"file:///C:/Windows/System32/calc.exe", "ms-settings:display", "ABOUT:blank"}) {
+        EXPECT_FALSE(navigate(url)) << url;
+        EXPECT_FALSE(new_window(url)) << url;
+    }
+    EXPECT_FALSE(new_window("HTTPS://esempio.it/"));
+    EXPECT_EQ(opened, std::vector<std::string>{"HTTPS://esempio.it/"});
+}
+
 TEST(NewWindowDecision, NeverOpensAWindowAndSendsOutsideLinksOut) {
     std::vector<std::string> opened;
     const tarvela::NewWindowDecision decide(site, [&](std::string_view url) { opened.emplace_back(url); });

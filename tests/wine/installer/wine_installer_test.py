@@ -77,9 +77,9 @@ class Wine:
             WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
         )
 
-    def run(self, *args, extra_env=None, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL):
+    def run(self, *args, extra_env=None, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=None):
         env = dict(self.env, **(extra_env or {}))
-        return subprocess.run(["wine", *args], env=env, stdout=stdout, stderr=stderr, timeout=90)
+        return subprocess.run(["wine", *args], env=env, stdout=stdout, stderr=stderr, timeout=90, cwd=cwd)
 
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
@@ -97,7 +97,8 @@ def prepare(work):
     (wine.home / "Desktop").mkdir(parents=True)
     subprocess.run(["wineboot", "-i"], env=wine.env, check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=180)
-    wine.run("reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", "user32.MessageBoxW", "/f")
+    relayed = "user32.MessageBoxW;kernel32.DeleteFileW;kernel32.FlushFileBuffers;kernel32.MoveFileExW"
+    wine.run("reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", relayed, "/f")
     wine.stop()
 
 
@@ -137,7 +138,7 @@ class Case:
         self.wine.stop()
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def run_installer(self, installer, local_app_data="default", icons_in=None, hold_app=False):
+    def run_installer(self, installer, local_app_data="default", icons_in=None, hold_app=False, cwd=None):
         """Runs one installer to its end; returns the message boxes it logged."""
         self.runs += 1
         relay = self.root / f"relay-{self.runs}.log"
@@ -155,7 +156,7 @@ class Case:
             command = f"set LOCALAPPDATA={local_app_data}&& {program}"
         self.last_relay = relay
         with open(relay, "wb") as log:
-            result = self.wine.run("cmd", "/c", command, extra_env=env, stderr=log)
+            result = self.wine.run("cmd", "/c", command, extra_env=env, stderr=log, cwd=cwd)
         check_equal(result.returncode, 0, f"exit status of {Path(installer).name}")
         return message_boxes(relay.read_text(encoding="utf-8", errors="replace"))
 
@@ -215,6 +216,18 @@ def message_boxes(relay_log):
     for match in pattern.finditer(relay_log):
         boxes.append((relay_text(match.group(1)), relay_text(match.group(2)), int(match.group(3), 16)))
     return boxes
+
+
+def file_changes(relay_log):
+    """The installer's deletions, flushes and moves, in order, by file name."""
+    changes = []
+    pattern = re.compile(r'Call KERNEL32\.(DeleteFileW|FlushFileBuffers|MoveFileExW)\(([^)]*)\)')
+    for function, arguments in pattern.findall(relay_log):
+        names = [relay_text(name).rsplit("\\", 1)[-1] for name in re.findall(r'L"((?:[^"\\]|\\.)*)"', arguments)]
+        if function == "MoveFileExW":
+            names.append(int(arguments.rsplit(",", 1)[1], 16))
+        changes.append((function, *names))
+    return changes
 
 
 def check_one_box(boxes, expected_text):
@@ -300,6 +313,70 @@ def case_app_running(case, o):
     check_equal(boxes, [], "message boxes after closing the app")
     case.check_installed(o.app_b, o.loader, o.icon_b)
     check_equal(case.wait_for_app_starts(2)[0], "b", "start after the update")
+
+
+def case_update_order(case, o):
+    """No stamp while payloads change; each file flushed before it is moved in place, the stamp last."""
+    case.run_installer(o.installer_a)
+    case.run_installer(o.installer_b)
+    moved = 0x1 | 0x8  # replace existing, write through
+    check_equal(file_changes(case.last_relay.read_text(encoding="utf-8", errors="replace")), [
+        ("DeleteFileW", "versione.txt"),
+        ("FlushFileBuffers",), ("MoveFileExW", "TarvelaSorveloApp.nuovo", "TarvelaSorveloApp.exe", moved),
+        ("FlushFileBuffers",), ("MoveFileExW", "WebView2Loader.nuovo", "WebView2Loader.dll", moved),
+        ("FlushFileBuffers",), ("MoveFileExW", "icona.nuovo", "icona.ico", moved),
+        ("FlushFileBuffers",), ("MoveFileExW", "versione.nuovo", "versione.txt", moved),
+    ], "file changes of the update")
+    case.check_installed(o.app_b, o.loader, o.icon_b)
+
+
+def case_damaged_install(case, o):
+    """A matching stamp does not make up for a deleted or truncated payload."""
+    case.run_installer(o.installer_a)
+    case.wait_for_app_starts(1)
+    (case.folder / "WebView2Loader.dll").unlink()
+    check_equal(case.run_installer(o.installer_a), [], "message boxes without the loader")
+    case.check_installed(o.app_a, o.loader, o.icon_a)
+    case.wait_for_app_starts(2)
+
+    (case.folder / "TarvelaSorveloApp.exe").write_bytes(b"")
+    check_equal(case.run_installer(o.installer_a), [], "message boxes with an empty app")
+    case.check_installed(o.app_a, o.loader, o.icon_a)
+    check_equal(case.wait_for_app_starts(3)[0], "a", "start of the repaired app")
+
+
+def case_stopped_update(case, o):
+    """An update that stops after the app leaves nothing that counts as an install."""
+    case.run_installer(o.installer_a)
+    case.wait_for_app_starts(1)
+    blocker = case.folder / "WebView2Loader.nuovo"
+    blocker.mkdir()
+
+    boxes = case.run_installer(o.installer_b)
+
+    check_one_box(boxes, re.compile(r"Non riesco a scrivere WebView2Loader\.dll: [^\r\n]+ \(os error \d+\)"))
+    if (case.folder / "TarvelaSorveloApp.exe").read_bytes() != Path(o.app_b).read_bytes():
+        fail("the update did not stop after the app")
+    check_equal((case.folder / "versione.txt").exists(), False, "stamp of the stopped update")
+
+    blocker.rmdir()
+    check_equal(case.run_installer(o.installer_a), [], "message boxes of the old installer")
+    case.check_installed(o.app_a, o.loader, o.icon_a)
+    check_equal(case.wait_for_app_starts(2)[0], "a", "start after the stopped update")
+
+
+def case_relative_local_app_data(case, o):
+    """A relative value would install under whatever folder is current."""
+    current = case.root / "corrente"
+    current.mkdir()
+    for value in ("relativo", "C:relativo"):
+        boxes = case.run_installer(o.installer_a, local_app_data=value, icons_in=windows_path(case.root / "icone"),
+                                   cwd=current)
+        check_one_box(boxes, "Non trovo la cartella AppData dell'utente.")
+    check_equal(list(current.iterdir()), [], "current folder")
+    check_equal([p for p in (case.wine.prefix / "drive_c").rglob("relativo")], [], "folders named relativo")
+    time.sleep(1)
+    check_equal(case.app_starts(), [], "app starts")
 
 
 def case_no_local_app_data(case, o):
