@@ -85,8 +85,10 @@ const STORE_VUOTO = `(() => {
 })();`;
 
 // Opens the Schede page and waits for the first card load to end.
+// A second tab of the same browser passes { stessoStore: true } to see what the first one stored.
 export async function apriSchede(sito, opzioni = {}) {
-  const page = await apri(sito, { percorso: '#schede', ...opzioni, init: [STORE_VUOTO, FINTI_FILE, ...(opzioni.init || [])] });
+  const init = [...(opzioni.stessoStore ? [] : [STORE_VUOTO]), FINTI_FILE, ...(opzioni.init || [])];
+  const page = await apri(sito, { percorso: '#schede', ...opzioni, init });
   await caricata(page);
   return page;
 }
