@@ -53,6 +53,24 @@ test('below 1100 px the menu is a drop-down that closes on a page change', async
   assert.equal(await page.isVisible('#menu button[data-p="corsi"]'), false);
 });
 
+test('the drop-down menu says whether it is open and closes with Escape', async () => {
+  const page = await apri(sito, { viewport: { width: 390, height: 844 } });
+  const aperto = () => page.getAttribute('.burger', 'aria-expanded');
+  assert.equal(await aperto(), 'false');
+  await page.focus('.burger');
+  await page.keyboard.press('Enter');
+  assert.equal(await aperto(), 'true');
+  assert.equal(await page.isVisible('#menu button[data-p="orari"]'), true);
+  await page.keyboard.press('Tab');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.isVisible('#menu button[data-p="orari"]'), false);
+  assert.equal(await aperto(), 'false');
+  assert.equal(await page.evaluate(() => document.activeElement.classList.contains('burger')), true, 'the focus goes back to ☰');
+  await page.click('.burger');
+  await page.click('#menu button[data-p="orari"]');
+  assert.equal(await aperto(), 'false', 'a page change closes it');
+});
+
 test('seeding fills absent keys only and shows them at the first drawing', async () => {
   const mia = [{ n: 'Anna', t: 'Già salvata', s: 5, src: '' }];
   const seme = {
