@@ -25,7 +25,7 @@ test('an unknown fragment leaves Home and the address alone; go with it shows Ho
   assert.equal(new URL(page.url()).hash, '#home');
 });
 
-test('menu, logo and footer links switch page, scroll to the top and never follow history', async () => {
+test('menu, logo and footer links switch page and scroll to the top', async () => {
   const page = await apri(sito);
   await page.evaluate(() => window.scrollTo(0, 1500));
   await page.click('#menu button[data-p="novita"]');
@@ -34,12 +34,35 @@ test('menu, logo and footer links switch page, scroll to the top and never follo
   assert.deepEqual(await testi(page, '#menu button.on'), ['Novità']);
   await page.click('footer button:has-text("Abbonamenti")');
   assert.equal(await paginaVisibile(page), 'abbonamenti');
-  await page.goBack();
-  assert.equal(new URL(page.url()).hash, '#novita');
-  assert.equal(await paginaVisibile(page), 'abbonamenti', 'history moves the address only');
   await page.click('header .brand');
   assert.equal(await paginaVisibile(page), 'home');
   assert.equal(await page.locator('.page.on').count(), 1);
+});
+
+test('Back and Forward show the page that the address names', async () => {
+  const page = await apri(sito);
+  const voci = () => page.evaluate(() => history.length);
+  const prima = await voci();
+  await page.evaluate(() => go('corsi'));
+  await page.evaluate(() => go('orari'));
+  await page.evaluate(() => go('orari'));
+  assert.equal(await voci(), prima + 2, 'the page already shown adds no entry');
+  await page.goBack();
+  assert.equal(new URL(page.url()).hash, '#corsi');
+  assert.equal(await paginaVisibile(page), 'corsi');
+  assert.deepEqual(await testi(page, '#menu button.on'), ['Corsi']);
+  await page.goBack();
+  assert.equal(await paginaVisibile(page), 'home', 'the first entry has no fragment');
+  await page.goForward();
+  await page.goForward();
+  assert.equal(await paginaVisibile(page), 'orari');
+  assert.equal(await voci(), prima + 2);
+  await page.evaluate(() => { location.hash = 'contatti'; });
+  await page.waitForFunction(() => location.hash === '#dove');
+  assert.equal(await paginaVisibile(page), 'dove');
+  assert.equal(await voci(), prima + 3, 'a typed fragment is one entry, its correction none');
+  await page.goBack();
+  assert.equal(await paginaVisibile(page), 'orari');
 });
 
 test('below 1100 px the menu is a drop-down that closes on a page change', async () => {
