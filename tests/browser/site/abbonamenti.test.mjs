@@ -23,18 +23,24 @@ test('built-in prices, totals and no purchase buttons', async () => {
   assert.equal(await page.textContent('#przNotaTxt'), "Per iscriverti, quota d'iscrizione e promozioni del momento chiedi in reception o al telefono.");
 });
 
-test('stored prices with decimal commas, points and no number', async () => {
+test('stored prices with decimal commas, thousands points and no number', async () => {
   const page = await apri(sito, {
     percorso: '#abbonamenti',
     storage: { ts_prezzi: { mesi15: '1.200 €', semestrale: '29,9 €', trimestrale: '45,50 €', mensile: 'gratis', nota: 'Iscrizione 20 €' } },
   });
   assert.deepEqual(await piani(page), [
-    ['1.200 € al mese', '15 × 1,2 € = 18 € in tutto', 0],
+    ['1.200 € al mese', '15 × 1200 € = 18000 € in tutto', 0],
     ['29,9 € al mese', '6 × 29,9 € = 179,4 € in tutto', 0],
     ['45,50 € al mese', '3 × 45,5 € = 136,5 € in tutto', 0],
     ['gratis', '', 0],
   ]);
   assert.equal(await page.textContent('#przNotaTxt'), 'Iscrizione 20 €');
+});
+
+test('amounts as people write them: thousands points, decimal points and commas', async () => {
+  const page = await apri(sito);
+  assert.deepEqual(await page.evaluate(() => ['1.200 €', '1.200,50 €', '12.000', '29.90 €', '45,5', '€ 40', '2.5 €', 'nessuno'].map(importo)),
+    [1200, 1200.5, 12000, 29.9, 45.5, 40, 2.5, 0]);
 });
 
 test('a payment link shows the purchase button and changes the details', async () => {

@@ -169,7 +169,17 @@ test('the manifest and the not-found page', async () => {
   assert.deepEqual(m.shortcuts.map((s) => s.url), ['./#schede', './#corsi', './#novita']);
   await page.goto(sito.base + '404.html');
   assert.equal(await page.title(), 'Pagina non trovata · Tarvela Sorvelo');
-  assert.equal(await page.getAttribute('a', 'href'), './');
   await page.goto(sito.base + '#schede');
   assert.equal(await paginaVisibile(page), 'schede', 'a shortcut opens its page');
+});
+
+test('the not-found page leads home from a nested missing address', async () => {
+  const page = await apri(sito);
+  const pagina = await page.evaluate(() => fetch('404.html').then((r) => r.text()));
+  await page.route('**/corsi/vecchi/mancante', (route) => route.fulfill({ status: 404, contentType: 'text/html', body: pagina }));
+  await page.goto(sito.base + 'corsi/vecchi/mancante');
+  await page.click('text=Torna a Tarvela Sorvelo');
+  await page.waitForLoadState('domcontentloaded');
+  assert.equal(new URL(page.url()).pathname, '/');
+  assert.equal(await paginaVisibile(page), 'home');
 });
