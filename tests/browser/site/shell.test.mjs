@@ -94,6 +94,14 @@ test('the drop-down menu says whether it is open and closes with Escape', async 
   assert.equal(await aperto(), 'false', 'a page change closes it');
 });
 
+test('at 320 px no page scrolls sideways', async () => {
+  const page = await apri(sito, { viewport: { width: 320, height: 640 } });
+  for (const nome of await page.evaluate(() => PAGINE)) {
+    await page.evaluate((n) => go(n), nome);
+    assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 320, nome);
+  }
+});
+
 test('seeding fills absent keys only and shows them at the first drawing', async () => {
   const mia = [{ n: 'Anna', t: 'Già salvata', s: 5, src: '' }];
   const seme = {
