@@ -191,3 +191,16 @@ test('the not-found page leads home from a nested missing address', async () => 
   assert.equal(new URL(page.url()).pathname, '/');
   assert.equal(await paginaVisibile(page), 'home');
 });
+
+test('the logo is a small file sized for the largest place it shows in', async () => {
+  const page = await apri(sito);
+  await page.waitForFunction(() => [...document.querySelectorAll('img[src="logo.png"]')].every((i) => i.complete && i.naturalHeight));
+  const { byte, alta, mostrata } = await page.evaluate(async () => ({
+    byte: (await (await fetch('logo.png')).arrayBuffer()).byteLength,
+    alta: document.querySelector('.herologo').naturalHeight,
+    mostrata: Math.max(...[...document.querySelectorAll('img[src="logo.png"]')].map((i) => i.getBoundingClientRect().height)),
+  }));
+  assert.equal(mostrata, 96);
+  assert.ok(alta >= 1.5 * mostrata && alta <= 2 * mostrata, `sharp on a 2x screen without wasted pixels: ${alta} px high`);
+  assert.ok(byte < 40000, `${byte} bytes`);
+});
