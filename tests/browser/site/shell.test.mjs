@@ -42,6 +42,11 @@ test('menu, logo and footer links switch page and scroll to the top', async () =
 test('Back and Forward show the page that the address names', async () => {
   const page = await apri(sito);
   const voci = () => page.evaluate(() => history.length);
+  // The page follows the address on its own event: give it the chance before looking.
+  const mostrata = async (attesa) => {
+    await page.waitForFunction((n) => $('p-' + n).classList.contains('on'), attesa, { timeout: 5000 }).catch(() => {});
+    return paginaVisibile(page);
+  };
   const prima = await voci();
   await page.evaluate(() => go('corsi'));
   await page.evaluate(() => go('orari'));
@@ -49,20 +54,20 @@ test('Back and Forward show the page that the address names', async () => {
   assert.equal(await voci(), prima + 2, 'the page already shown adds no entry');
   await page.goBack();
   assert.equal(new URL(page.url()).hash, '#corsi');
-  assert.equal(await paginaVisibile(page), 'corsi');
+  assert.equal(await mostrata('corsi'), 'corsi');
   assert.deepEqual(await testi(page, '#menu button.on'), ['Corsi']);
   await page.goBack();
-  assert.equal(await paginaVisibile(page), 'home', 'the first entry has no fragment');
+  assert.equal(await mostrata('home'), 'home', 'the first entry has no fragment');
   await page.goForward();
   await page.goForward();
-  assert.equal(await paginaVisibile(page), 'orari');
+  assert.equal(await mostrata('orari'), 'orari');
   assert.equal(await voci(), prima + 2);
   await page.evaluate(() => { location.hash = 'contatti'; });
-  await page.waitForFunction(() => location.hash === '#dove');
-  assert.equal(await paginaVisibile(page), 'dove');
+  assert.equal(await mostrata('dove'), 'dove');
+  assert.equal(new URL(page.url()).hash, '#dove');
   assert.equal(await voci(), prima + 3, 'a typed fragment is one entry, its correction none');
   await page.goBack();
-  assert.equal(await paginaVisibile(page), 'orari');
+  assert.equal(await mostrata('orari'), 'orari');
 });
 
 test('below 1100 px the menu is a drop-down that closes on a page change', async () => {
