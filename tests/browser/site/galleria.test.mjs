@@ -75,6 +75,16 @@ test('from the keyboard: every photo is a named button; the viewer holds the foc
     'after browsing, the focus lands on the photo last shown');
 });
 
+test('Back while the viewer is open closes it along with the page change', async () => {
+  const page = await apri(sito);
+  await page.evaluate(() => { go('corsi'); go('home'); });
+  await apriViewer(page, 'La sala di Tavra');
+  await page.goBack();
+  await page.waitForFunction(() => $('p-corsi').classList.contains('on'));
+  assert.equal(await page.isVisible('#lb'), false);
+  assert.equal(await page.evaluate(() => document.body.style.overflow), '', 'the page scrolls again');
+});
+
 test('the viewer: caption, large version, arrows and keys wrapping within a location', async () => {
   const page = await apri(sito);
   await apriViewer(page, "L'ingresso con i tornelli");
