@@ -66,3 +66,17 @@ export function memoria(page, key) {
 export async function chiudiPagine(sito) {
   for (const p of sito.context.pages()) await p.close();
 }
+
+// What inside the selector a reader would have to scroll sideways for: boxes that leave the
+// window and frames that scroll sideways. Empty when everything shows in the width.
+export function sporgenze(page, selettore) {
+  return page.$$eval(selettore + ', ' + selettore + ' *', (els) => els.flatMap((el) => {
+    const r = el.getBoundingClientRect();
+    if (!r.width || el.getClientRects().length === 0) return [];
+    const nome = el.id || el.className || el.tagName;
+    const fuori = r.left < -0.5 || r.right > innerWidth + 0.5 ? [`${nome} ${Math.round(r.left)}…${Math.round(r.right)}`] : [];
+    const scorre = el.scrollWidth > el.clientWidth + 1 && /auto|scroll/.test(getComputedStyle(el).overflowX)
+      ? [`${nome} scorre ${el.scrollWidth}/${el.clientWidth}`] : [];
+    return fuori.concat(scorre);
+  }));
+}

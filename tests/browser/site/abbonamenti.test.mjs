@@ -23,18 +23,24 @@ test('built-in prices, totals and no purchase buttons', async () => {
   assert.equal(await page.textContent('#przNotaTxt'), "Per iscriverti, quota d'iscrizione e promozioni del momento chiedi in reception o al telefono.");
 });
 
-test('stored prices with decimal commas, points and no number', async () => {
+test('stored prices with decimal commas, thousands points and no number', async () => {
   const page = await apri(sito, {
     percorso: '#abbonamenti',
     storage: { ts_prezzi: { mesi15: '1.200 €', semestrale: '29,9 €', trimestrale: '45,50 €', mensile: 'gratis', nota: 'Iscrizione 20 €' } },
   });
   assert.deepEqual(await piani(page), [
-    ['1.200 € al mese', '15 × 1,2 € = 18 € in tutto', 0],
+    ['1.200 € al mese', '15 × 1200 € = 18000 € in tutto', 0],
     ['29,9 € al mese', '6 × 29,9 € = 179,4 € in tutto', 0],
     ['45,50 € al mese', '3 × 45,5 € = 136,5 € in tutto', 0],
     ['gratis', '', 0],
   ]);
   assert.equal(await page.textContent('#przNotaTxt'), 'Iscrizione 20 €');
+});
+
+test('amounts as people write them: thousands points, decimal points and commas', async () => {
+  const page = await apri(sito);
+  assert.deepEqual(await page.evaluate(() => ['1.200 €', '1.200,50 €', '12.000', '29.90 €', '45,5', '€ 40', '2.5 €', 'nessuno'].map(importo)),
+    [1200, 1200.5, 12000, 29.9, 45.5, 40, 2.5, 0]);
 });
 
 test('a payment link shows the purchase button and changes the details', async () => {
@@ -48,21 +54,30 @@ test('a payment link shows the purchase button and changes the details', async (
   assert.match(await page.textContent('#piani .piano >> nth=2 >> .dettagli'), /Come si faPassa in reception o chiama: Sorvelo \d.* · Tavra \d.*\. C'è anche la prova gratuita\.$/);
 });
 
-test('cards fold with a click or Enter; their telephone links do not fold them', async () => {
+test('cards fold with a click, Enter or Space and say whether they are open; their links do not fold them', async () => {
   const page = await apri(sito, { percorso: '#abbonamenti' });
   const card = page.locator('#piani .piano').first();
-  await card.focus();
+  const piega = card.getByRole('button', { name: /Dettagli/ });
+  const aperta = () => card.evaluate((c) => c.classList.contains('aperto'));
+  assert.equal(await piega.getAttribute('aria-expanded'), 'false');
+  await piega.focus();
   await page.keyboard.press('Enter');
-  assert.equal(await card.evaluate((c) => c.classList.contains('aperto')), true);
+  assert.equal(await aperta(), true);
+  assert.equal(await piega.getAttribute('aria-expanded'), 'true');
   assert.equal(await card.locator('.dettagli').isVisible(), true);
-  await card.locator('.dettagli a').first().evaluate((a) => { a.href = '#'; });
+  const scorrimento = await page.evaluate(() => window.scrollY);
+  await page.keyboard.press(' ');
+  assert.equal(await aperta(), false);
+  assert.equal(await piega.getAttribute('aria-expanded'), 'false');
+  assert.equal(await page.evaluate(() => window.scrollY), scorrimento, 'Space folds and does not scroll');
+  await page.keyboard.press(' ');
+  assert.equal(await aperta(), true);
+  await card.locator('.dettagli a').first().evaluate((a) => a.addEventListener('click', (e) => e.preventDefault()));
   await card.locator('.dettagli a').first().click();
-  assert.equal(await card.evaluate((c) => c.classList.contains('aperto')), true);
-  await page.keyboard.press('Enter');
-  await card.press('Enter');
-  assert.equal(await card.evaluate((c) => c.classList.contains('aperto')), false);
-  await card.click();
-  assert.equal(await card.evaluate((c) => c.classList.contains('aperto')), true);
+  assert.equal(await aperta(), true);
+  await card.locator('h3').click();
+  assert.equal(await aperta(), false, 'a click anywhere on the card folds it');
+  assert.equal(await piega.getAttribute('aria-expanded'), 'false');
 });
 
 test('the price form fills from storage, replaces the object and falls back to built-in prices', async () => {

@@ -1,7 +1,7 @@
 // Courses, their day-and-time lines, the week grids, the home cards and the two forms.
 import { test, before, after, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
-import { avviaSito, apri, chiudiPagine, testi, memoria } from '../lib/sito.mjs';
+import { avviaSito, apri, chiudiPagine, testi, memoria, sporgenze } from '../lib/sito.mjs';
 
 let sito;
 before(async () => { sito = await avviaSito(); });
@@ -124,4 +124,27 @@ test('empty stored lists show the empty state and an empty home section', async 
   const page = await apri(sito, { percorso: '#corsi', storage: { ts_corsi: [], ts_orari: [] } });
   assert.equal(await page.textContent('#corsiSedi .empty'), '🗓Nessun corsoAttiva "Gestisci contenuti" e aggiungi i corsi.');
   assert.equal(await page.innerHTML('#corsiHome'), '');
+});
+
+test('on phones each week of courses stacks by day, readable without sideways scrolling', async () => {
+  for (const width of [390, 320]) {
+    const page = await apri(sito, { percorso: '#corsi', viewport: { width, height: 844 } });
+    assert.deepEqual(await sporgenze(page, '#p-corsi'), [], `${width} px`);
+    const settimana = (blocco) => page.innerText(blocco).then((t) => t.split(/Settimana dei corsi a \w+/i)[1].replace(/\s+/g, ' ').trim());
+    assert.equal(await settimana('#corsi-Tavra'),
+      'Lunedì 9:00 Ginnastica adulti 18:00 Fit Dance 19:00 Fit Strong Giovedì 9:00 Ginnastica adulti 18:00 Fit Dance 19:00 Fit Strong');
+    assert.match(await settimana('#corsi-Sorvelo'), /^Lunedì 12:00 Conditioning Training .* Giovedì 18:00 Functional Training 19:00 Functional Training$/);
+    await page.close();
+  }
+});
+
+test('on a phone the ✕ of a stacked course row deletes that row', async () => {
+  const page = await apri(sito, { percorso: '#corsi', viewport: { width: 390, height: 844 } });
+  await page.click('#gearBtn');
+  const x = page.locator('#corsi-Tavra .x:visible');
+  assert.equal(await x.count(), 6);
+  await x.nth(4).click();
+  const righe = await memoria(page, 'ts_orari');
+  assert.equal(righe.length, 15);
+  assert.equal(righe.some((r) => r.s === 'Tavra' && r.g === 'Giovedì' && r.o === '18:00'), false);
 });

@@ -51,6 +51,40 @@ test('two gallery blocks with their photos, shapes and lazy images', async () =>
   assert.ok(celle.every((c) => c[2] === 'lazy'));
 });
 
+test('from the keyboard: every photo is a named button; the viewer holds the focus and gives it back', async () => {
+  const page = await apri(sito);
+  assert.equal(await page.locator('#gallerie').getByRole('button').count(), 18);
+  const foto = page.getByRole('button', { name: "L'ingresso con i tornelli della palestra di Tavra" });
+  await foto.focus();
+  await page.keyboard.press('Enter');
+  assert.equal(await page.isVisible('#lb'), true);
+  assert.equal(await page.textContent('#lbTesto b'), 'Tavra · 3/7');
+  const nelViewer = () => page.evaluate(() => $('lb').contains(document.activeElement));
+  assert.equal(await nelViewer(), true, 'the viewer takes the focus');
+  for (const tasto of ['Tab', 'Tab', 'Tab', 'Tab', 'Tab', 'Tab', 'Tab', 'Shift+Tab', 'Shift+Tab', 'Shift+Tab', 'Shift+Tab', 'Shift+Tab', 'Shift+Tab', 'Shift+Tab', 'Shift+Tab']) {
+    await page.keyboard.press(tasto);
+    assert.equal(await nelViewer(), true, `${tasto} stays inside`);
+  }
+  await page.keyboard.press('Escape');
+  assert.equal(await page.isVisible('#lb'), false);
+  assert.equal(await foto.evaluate((b) => b === document.activeElement), true, 'the focus is back on the photo');
+  await page.keyboard.press('Enter');
+  await page.keyboard.press('ArrowRight');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.evaluate(() => document.activeElement.querySelector('img').alt), "Il bancone della reception di Tavra con le coppe",
+    'after browsing, the focus lands on the photo last shown');
+});
+
+test('Back while the viewer is open closes it along with the page change', async () => {
+  const page = await apri(sito);
+  await page.evaluate(() => { go('corsi'); go('home'); });
+  await apriViewer(page, 'La sala di Tavra');
+  await page.goBack();
+  await page.waitForFunction(() => $('p-corsi').classList.contains('on'));
+  assert.equal(await page.isVisible('#lb'), false);
+  assert.equal(await page.evaluate(() => document.body.style.overflow), '', 'the page scrolls again');
+});
+
 test('the viewer: caption, large version, arrows and keys wrapping within a location', async () => {
   const page = await apri(sito);
   await apriViewer(page, "L'ingresso con i tornelli");

@@ -29,14 +29,14 @@ test('notices sort by date, newest first, ties in publishing order', async () =>
   assert.deepEqual((await memoria(page, 'ts_news')).map((n) => n.t), ['Tavra: nuove macchine per il cardio', 'Primo ottobre', 'Novembre A']);
 });
 
-test('a notice without a date takes the UTC date; the title is required', async () => {
+test('a notice without a date takes the local date; the title is required', async () => {
   await sito.context.clock.install({ time: new Date('2026-07-15T00:30:00+02:00') });
   const page = await apri(sito, { percorso: '#novita' });
   await page.click('#gearBtn');
   await page.click('button:text-is("Pubblica")');
   assert.deepEqual(page.dialoghi, ['Inserisci il titolo.']);
   await pubblica(page, '  Chiusura  ', '', '  testo  ');
-  assert.deepEqual((await memoria(page, 'ts_news')).at(-1), { t: 'Chiusura', x: 'testo', d: '2026-07-14' });
+  assert.deepEqual((await memoria(page, 'ts_news')).at(-1), { t: 'Chiusura', x: 'testo', d: '2026-07-15' });
   assert.deepEqual([await page.inputValue('#nTitolo'), await page.inputValue('#nTesto')], ['', '']);
 });
 

@@ -1,7 +1,7 @@
 // Locations, opening hours (open now, grouped hours, week table, refresh) and the contact box.
 import { test, before, after, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
-import { avviaSito, apri, chiudiPagine, testi, memoria } from '../lib/sito.mjs';
+import { avviaSito, apri, chiudiPagine, testi, memoria, sporgenze } from '../lib/sito.mjs';
 
 let sito;
 before(async () => {
@@ -75,6 +75,20 @@ test('today cards and the week table follow the clock, Sunday last', async () =>
   assert.deepEqual(await testi(page, '#oggiHome .info-row:nth-of-type(1) .v, #oggiHome .info-row .v b'),
     ['Chiuso · aperti ad Tavra', '10:00 — 13:00']);
   assert.equal(await page.$eval('#tabOrari tbody tr:last-child td:nth-child(2)', (c) => c.className), 'chiuso');
+});
+
+test('on phones the week hours stack by day, every band readable without sideways scrolling', async () => {
+  await sito.context.clock.pauseAt(new Date('2026-10-17T11:00:00+02:00'));
+  for (const width of [390, 320]) {
+    const page = await apri(sito, { percorso: '#orari', viewport: { width, height: 844 } });
+    assert.deepEqual(await sporgenze(page, '#p-orari'), [], `${width} px`);
+    const giorni = (await page.innerText('#tabOrari')).split(/\n(?=Lunedì|Martedì|Mercoledì|Giovedì|Venerdì|Sabato|Domenica)/);
+    assert.equal(giorni.length, 7);
+    assert.match(giorni[5], /^Sabato\s+oggi\s+Sorvelo\s+9:00 — 13:00 · 15:00 — 18:00\s+Tavra\s+9:30 — 16:00$/i);
+    assert.match(giorni[6], /^Domenica\s+Sorvelo\s+Chiuso · aperti ad Tavra\s+Tavra\s+10:00 — 13:00$/);
+    await page.close();
+  }
+  await sito.context.clock.resume();
 });
 
 test('a page left open over midnight moves today within a minute, pills included', async () => {

@@ -25,7 +25,7 @@ test('an unknown fragment leaves Home and the address alone; go with it shows Ho
   assert.equal(new URL(page.url()).hash, '#home');
 });
 
-test('menu, logo and footer links switch page, scroll to the top and never follow history', async () => {
+test('menu, logo and footer links switch page and scroll to the top', async () => {
   const page = await apri(sito);
   await page.evaluate(() => window.scrollTo(0, 1500));
   await page.click('#menu button[data-p="novita"]');
@@ -34,12 +34,40 @@ test('menu, logo and footer links switch page, scroll to the top and never follo
   assert.deepEqual(await testi(page, '#menu button.on'), ['Novità']);
   await page.click('footer button:has-text("Abbonamenti")');
   assert.equal(await paginaVisibile(page), 'abbonamenti');
-  await page.goBack();
-  assert.equal(new URL(page.url()).hash, '#novita');
-  assert.equal(await paginaVisibile(page), 'abbonamenti', 'history moves the address only');
   await page.click('header .brand');
   assert.equal(await paginaVisibile(page), 'home');
   assert.equal(await page.locator('.page.on').count(), 1);
+});
+
+test('Back and Forward show the page that the address names', async () => {
+  const page = await apri(sito);
+  const voci = () => page.evaluate(() => history.length);
+  // The page follows the address on its own event: give it the chance before looking.
+  const mostrata = async (attesa) => {
+    await page.waitForFunction((n) => $('p-' + n).classList.contains('on'), attesa, { timeout: 5000 }).catch(() => {});
+    return paginaVisibile(page);
+  };
+  const prima = await voci();
+  await page.evaluate(() => go('corsi'));
+  await page.evaluate(() => go('orari'));
+  await page.evaluate(() => go('orari'));
+  assert.equal(await voci(), prima + 2, 'the page already shown adds no entry');
+  await page.goBack();
+  assert.equal(new URL(page.url()).hash, '#corsi');
+  assert.equal(await mostrata('corsi'), 'corsi');
+  assert.deepEqual(await testi(page, '#menu button.on'), ['Corsi']);
+  await page.goBack();
+  assert.equal(await mostrata('home'), 'home', 'the first entry has no fragment');
+  await page.goForward();
+  await page.goForward();
+  assert.equal(await mostrata('orari'), 'orari');
+  assert.equal(await voci(), prima + 2);
+  await page.evaluate(() => { location.hash = 'contatti'; });
+  assert.equal(await mostrata('dove'), 'dove');
+  assert.equal(new URL(page.url()).hash, '#dove');
+  assert.equal(await voci(), prima + 3, 'a typed fragment is one entry, its correction none');
+  await page.goBack();
+  assert.equal(await mostrata('orari'), 'orari');
 });
 
 test('below 1100 px the menu is a drop-down that closes on a page change', async () => {
@@ -51,6 +79,32 @@ test('below 1100 px the menu is a drop-down that closes on a page change', async
   assert.equal(await paginaVisibile(page), 'corsi');
   assert.equal(await page.evaluate(() => $('menu').classList.contains('open')), false);
   assert.equal(await page.isVisible('#menu button[data-p="corsi"]'), false);
+});
+
+test('the drop-down menu says whether it is open and closes with Escape', async () => {
+  const page = await apri(sito, { viewport: { width: 390, height: 844 } });
+  const aperto = () => page.getAttribute('.burger', 'aria-expanded');
+  assert.equal(await aperto(), 'false');
+  await page.focus('.burger');
+  await page.keyboard.press('Enter');
+  assert.equal(await aperto(), 'true');
+  assert.equal(await page.isVisible('#menu button[data-p="orari"]'), true);
+  await page.keyboard.press('Tab');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.isVisible('#menu button[data-p="orari"]'), false);
+  assert.equal(await aperto(), 'false');
+  assert.equal(await page.evaluate(() => document.activeElement.classList.contains('burger')), true, 'the focus goes back to ☰');
+  await page.click('.burger');
+  await page.click('#menu button[data-p="orari"]');
+  assert.equal(await aperto(), 'false', 'a page change closes it');
+});
+
+test('at 320 px no page scrolls sideways', async () => {
+  const page = await apri(sito, { viewport: { width: 320, height: 640 } });
+  for (const nome of await page.evaluate(() => PAGINE)) {
+    await page.evaluate((n) => go(n), nome);
+    assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 320, nome);
+  }
 });
 
 test('seeding fills absent keys only and shows them at the first drawing', async () => {
@@ -128,7 +182,30 @@ test('the manifest and the not-found page', async () => {
   assert.deepEqual(m.shortcuts.map((s) => s.url), ['./#schede', './#corsi', './#novita']);
   await page.goto(sito.base + '404.html');
   assert.equal(await page.title(), 'Pagina non trovata · Tarvela Sorvelo');
-  assert.equal(await page.getAttribute('a', 'href'), './');
   await page.goto(sito.base + '#schede');
   assert.equal(await paginaVisibile(page), 'schede', 'a shortcut opens its page');
+});
+
+test('the not-found page leads home from a nested missing address', async () => {
+  const page = await apri(sito);
+  const pagina = await page.evaluate(() => fetch('404.html').then((r) => r.text()));
+  await page.route('**/corsi/vecchi/mancante', (route) => route.fulfill({ status: 404, contentType: 'text/html', body: pagina }));
+  await page.goto(sito.base + 'corsi/vecchi/mancante');
+  await page.click('text=Torna a Tarvela Sorvelo');
+  await page.waitForLoadState('domcontentloaded');
+  assert.equal(new URL(page.url()).pathname, '/');
+  assert.equal(await paginaVisibile(page), 'home');
+});
+
+test('the logo is a small file sized for the largest place it shows in', async () => {
+  const page = await apri(sito);
+  await page.waitForFunction(() => [...document.querySelectorAll('img[src="logo.png"]')].every((i) => i.complete && i.naturalHeight));
+  const { byte, alta, mostrata } = await page.evaluate(async () => ({
+    byte: (await (await fetch('logo.png')).arrayBuffer()).byteLength,
+    alta: document.querySelector('.herologo').naturalHeight,
+    mostrata: Math.max(...[...document.querySelectorAll('img[src="logo.png"]')].map((i) => i.getBoundingClientRect().height)),
+  }));
+  assert.equal(mostrata, 96);
+  assert.ok(alta >= 1.5 * mostrata && alta <= 2 * mostrata, `sharp on a 2x screen without wasted pixels: ${alta} px high`);
+  assert.ok(byte < 40000, `${byte} bytes`);
 });

@@ -1,0 +1,13 @@
+// Runs axe-core inside a page and hands back its serious and critical findings.
+import { readFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+
+const AXE = readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
+
+export async function violazioniGravi(page) {
+  if (!(await page.evaluate(() => typeof window.axe === 'object'))) await page.addScriptTag({ content: AXE });
+  const risultato = await page.evaluate(() => window.axe.run(document, { resultTypes: ['violations'] }));
+  return risultato.violations
+    .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(' | ')}`);
+}
