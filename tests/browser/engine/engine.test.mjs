@@ -33,6 +33,17 @@ const fixture = (name) => [...readFileSync(join(FIXTURES, name))];
 const saves = () => page.evaluate(() => salvataggi.length);
 const lastSave = () => page.evaluate(() => [...salvataggi[salvataggi.length - 1]]);
 const unsaved = () => page.evaluate(() => stilaro.foglio_da_salvare());
+// Answers the saves made meanwhile (typing may outlast the save delay on a busy
+// machine), then closes the cell and saves: the bytes of that last save.
+const savedNow = () => page.evaluate(() => {
+  while (salvataggi.length > risposte) {
+    risposte++;
+    stilaro.foglio_esito(true, '');
+  }
+  stilaro.foglio_conferma();
+  risposte = salvataggi.length;
+  return [...salvataggi[salvataggi.length - 1]];
+});
 const until = async (check, what, ms = 5000) => {
   const end = Date.now() + ms;
   while (Date.now() < end) {
@@ -116,6 +127,31 @@ test('typed values are saved shortly after, as bytes that reopen with them', asy
   assert.equal(await unsaved(), true);
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
   assert.equal(await unsaved(), false);
+});
+
+// The <v> elements of the active sheet's XML in a saved file, by cell address.
+function storedValues(bytes) {
+  const file = join(scratch, `v-${Date.now()}-${Math.random()}.xlsx`);
+  writeFileSync(file, Buffer.from(bytes));
+  return JSON.parse(execFileSync('/usr/bin/python3', ['-c', `
+import json, re, sys, openpyxl, zipfile
+book = openpyxl.load_workbook(sys.argv[1])
+index = book.sheetnames.index(book.active.title) + 1
+xml = zipfile.ZipFile(sys.argv[1]).read('xl/worksheets/sheet%d.xml' % index).decode()
+print(json.dumps(dict(re.findall(r'<c r="([A-Z]+[0-9]+)"[^>]*>(?:<f>[^<]*</f>)?<v>([^<]*)</v>', xml))))`, file], { encoding: 'utf8' }));
+}
+
+test('round numbers and formula results are stored as plain digits', async () => {
+  await start('simple.xlsx');
+  await page.evaluate(() => stilaro.foglio_vai('L2'));
+  for (const typed of ['20', '100', '1000', '82,5', '0,001', '1000000', '=L2*5', '=L4/8']) {
+    await page.keyboard.type(typed);
+    await page.keyboard.press('Enter');
+  }
+  const v = storedValues(await savedNow());
+  assert.deepEqual(['L2', 'L3', 'L4', 'L5', 'L6', 'L7', 'L8', 'L9'].map((a) => v[a]),
+    ['20', '100', '1000', '82.5', '0.001', '1e+06', '100', '125']);
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
 test('a refused save keeps the change unsaved; foglio_conferma saves at once', async () => {
