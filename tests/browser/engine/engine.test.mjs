@@ -265,6 +265,17 @@ test('undo, the mouse and Escape', async () => {
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
+test('a double-click opens the cell for editing with its text', async () => {
+  await start('simple.xlsx');
+  const box = await page.locator('#foglio').boundingBox();
+  // A1: right of the row headers, below the edit bar and the column headers.
+  await page.mouse.dblclick(box.x + 60, box.y + 58);
+  await page.keyboard.type('!');
+  await page.keyboard.press('Enter');
+  assert.equal(cellsOf(await savedNow(), ['A1']).cells.A1, 'ATLETA: MARIO ROSSI!');
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+});
+
 test('the wheel scrolls the grid: the same point then holds a lower row', async () => {
   await start('year-card.xlsx');
   const box = await page.locator('#foglio').boundingBox();
