@@ -408,13 +408,13 @@ bool Controller::go_to(std::string_view text) {
   menu_.reset();
   switch_sheet(target->sheet);
   SheetState& s = st();
-  s.active = target->range.first;
-  s.anchor = target->range.last;
+  // A cell covered by a merge is never the one typed into: its merge's first cell is.
+  const CellAddress first = merged_origin(target->range.first);
+  s.active = first;
+  s.anchor = target->range.first == target->range.last ? first : target->range.last;
   const SheetView& v = sheet_ref().view;
-  if (target->range.first.col >= v.frozen_cols)
-    s.scroll_x = geometry_.cols.position(target->range.first.col) - geometry_.cols.position(v.frozen_cols);
-  if (target->range.first.row >= v.frozen_rows)
-    s.scroll_y = geometry_.rows.position(target->range.first.row) - geometry_.rows.position(v.frozen_rows);
+  if (first.col >= v.frozen_cols) s.scroll_x = geometry_.cols.position(first.col) - geometry_.cols.position(v.frozen_cols);
+  if (first.row >= v.frozen_rows) s.scroll_y = geometry_.rows.position(first.row) - geometry_.rows.position(v.frozen_rows);
   clamp_scroll();
   return true;
 }

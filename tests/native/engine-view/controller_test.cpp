@@ -144,6 +144,22 @@ TEST_F(ControllerTest, GoToPutsTheCellAtTheTopLeft) {
   EXPECT_FALSE(c.go_to("nome che non c'è"));
 }
 
+TEST_F(ControllerTest, GoToACellHiddenByAMergeSelectsTheMergesFirstCell) {
+  open("year-card.xlsx");
+  ASSERT_NE(c.workbook().sheets[0].merge_at({5, 4}), nullptr);  // E6 lies inside A6:Y6
+  ASSERT_TRUE(c.go_to("E6"));
+  EXPECT_EQ(c.state().active, (CellAddress{5, 0}));
+  EXPECT_EQ(c.selection(), (CellRange{{5, 0}, {5, 24}}));
+  type("settimana");
+  c.key(Key::enter, 0);
+  EXPECT_EQ(value({5, 0}).text, "settimana");
+  EXPECT_TRUE(value({5, 4}).is_empty());
+  // A range starting inside a merge starts at the merge.
+  ASSERT_TRUE(c.go_to("C6:C8"));
+  EXPECT_EQ(c.state().active, (CellAddress{5, 0}));
+  EXPECT_EQ(c.selection().first, (CellAddress{5, 0}));
+}
+
 TEST_F(ControllerTest, GoToFieldTakesTypingAndEnter) {
   open("year-card.xlsx");
   const Rect name = c.layout().name_box();
