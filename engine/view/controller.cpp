@@ -86,6 +86,7 @@ void Controller::close() {
   original_.clear();
   message_.clear();
   menu_.reset();
+  tab_run_.reset();
   dragging_ = false;
 }
 
@@ -205,10 +206,28 @@ void Controller::jump(std::int32_t drow, std::int32_t dcol, bool extend) {
   select(n, extend);
 }
 
+// A run of Tabs is still going while the active cell is where the last Tab left it.
+void Controller::tab_step(bool back) {
+  const CellAddress from = state().active;
+  if (!tab_run_ || tab_run_->at != from) tab_run_ = TabRun{from.col, from};
+  move(0, back ? -1 : 1, false);
+  tab_run_->at = state().active;
+}
+
+// Enter after a run of Tabs goes to the next row under the run's first cell.
+void Controller::enter_step(bool back) {
+  const bool in_run = tab_run_ && tab_run_->at == state().active && !back;
+  const std::int32_t col = in_run ? tab_run_->first_col : 0;
+  tab_run_.reset();
+  move(back ? -1 : 1, 0, false);
+  if (in_run) select({state().active.row, col}, false);
+}
+
 void Controller::switch_sheet(std::int32_t index) {
   if (index < 0 || index >= static_cast<std::int32_t>(workbook_->sheets.size()) || index == sheet_) return;
   sheet_ = index;
   menu_.reset();
+  tab_run_.reset();
   rebuild_geometry();
   clamp_scroll();
 }
@@ -296,8 +315,8 @@ std::uint32_t Controller::key(Key key, std::int32_t mods) {
         std::uint32_t f = finish_edit();
         if (mode_ != EditMode::none) return f | kHandled;
         if (!go) {
-          if (key == Key::enter) move(shift ? -1 : 1, 0, false);
-          else move(0, shift ? -1 : 1, false);
+          if (key == Key::enter) enter_step(shift);
+          else tab_step(shift);
         }
         return f | kRedraw | kHandled;
       }
@@ -322,10 +341,10 @@ std::uint32_t Controller::key(Key key, std::int32_t mods) {
       return kRedraw | kHandled;
     }
     case Key::enter:
-      move(shift ? -1 : 1, 0, false);
+      enter_step(shift);
       return kRedraw | kHandled;
     case Key::tab:
-      move(0, shift ? -1 : 1, false);
+      tab_step(shift);
       return kRedraw | kHandled;
     case Key::home:
       select(ctrl ? CellAddress{sheet_ref().view.frozen_rows, sheet_ref().view.frozen_cols}

@@ -107,6 +107,8 @@ class Controller {
   void select(CellAddress a, bool extend);
   void move(std::int32_t drow, std::int32_t dcol, bool extend);
   void jump(std::int32_t drow, std::int32_t dcol, bool extend);
+  void tab_step(bool back);
+  void enter_step(bool back);
   void scroll_into_view(CellAddress a);
   void clamp_scroll();
   void switch_sheet(std::int32_t index);
@@ -135,6 +137,12 @@ class Controller {
   Area drag_area_ = Area::none;
   double drag_from_ = 0, drag_scroll_ = 0;  // where a scroll-bar thumb drag began
   Cursor cursor_ = Cursor::normal;
+  // Where the last run of Tabs began and where it stands now.
+  struct TabRun {
+    std::int32_t first_col = 0;
+    CellAddress at;
+  };
+  std::optional<TabRun> tab_run_;
 };
 
 }  // namespace stilaro::view

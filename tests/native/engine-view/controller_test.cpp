@@ -74,6 +74,30 @@ TEST_F(ControllerTest, TypingThenEnterStoresTheValueAndMovesDown) {
   EXPECT_EQ(c.state().active, (CellAddress{19, 5}));
 }
 
+TEST_F(ControllerTest, EnterAfterARunOfTabsReturnsUnderItsFirstCell) {
+  open("simple.xlsx");
+  ASSERT_TRUE(c.go_to("L5"));
+  type("80");
+  c.key(Key::tab, 0);
+  type("8");
+  c.key(Key::tab, 0);
+  type("3");
+  c.key(Key::enter, 0);
+  EXPECT_DOUBLE_EQ(value({4, 13}).number, 3);
+  EXPECT_EQ(c.state().active, (CellAddress{5, 11}));
+  // Without typing, and with a step back, the run still begins at L.
+  c.key(Key::tab, 0);
+  c.key(Key::tab, 0);
+  c.key(Key::tab, kShift);
+  c.key(Key::enter, 0);
+  EXPECT_EQ(c.state().active, (CellAddress{6, 11}));
+  // A run broken by another move is forgotten: Enter goes straight down.
+  c.key(Key::tab, 0);
+  c.key(Key::down, 0);
+  c.key(Key::enter, 0);
+  EXPECT_EQ(c.state().active, (CellAddress{8, 12}));
+}
+
 TEST_F(ControllerTest, EscapeLeavesTheCellAsItWas) {
   open("simple.xlsx");
   ASSERT_TRUE(c.go_to("A1"));
