@@ -239,6 +239,7 @@ void Controller::begin_edit(EditMode mode, std::string text) {
   caret_ = static_cast<std::int32_t>(text_.size());
   message_.clear();
   menu_.reset();
+  point_.reset();
 }
 
 void Controller::cancel_edit() {
@@ -246,6 +247,45 @@ void Controller::cancel_edit() {
   text_.clear();
   original_.clear();
   caret_ = 0;
+  point_.reset();
+}
+
+// A reference may go in where a formula expects an operand: after "=", an
+// operator, "(" or a separator; or in place of the one pointing just wrote.
+bool Controller::can_point() const {
+  if ((mode_ != EditMode::enter && mode_ != EditMode::edit) || text_.empty() || text_.front() != '=') return false;
+  const auto caret = static_cast<std::size_t>(caret_);
+  if (point_ && caret == point_->end) return true;
+  std::size_t i = caret;
+  while (i > 0 && text_[i - 1] == ' ') --i;
+  return i > 0 && std::string_view("=(,;+-*/^&<>").find(text_[i - 1]) != std::string_view::npos;
+}
+
+void Controller::point_at(CellAddress anchor, CellAddress moving) {
+  const CellRange r{{std::min(anchor.row, moving.row), std::min(anchor.col, moving.col)},
+                    {std::max(anchor.row, moving.row), std::max(anchor.col, moving.col)}};
+  const std::string ref = format_range(r);
+  const auto caret = static_cast<std::size_t>(caret_);
+  const bool again = point_ && caret == point_->end;
+  const std::size_t begin = again ? point_->begin : caret;
+  text_.replace(begin, (again ? point_->end : caret) - begin, ref);
+  caret_ = static_cast<std::int32_t>(begin + ref.size());
+  point_ = Pointing{begin, begin + ref.size(), anchor, moving};
+  scroll_into_view(moving);
+}
+
+void Controller::point_step(std::int32_t drow, std::int32_t dcol, bool extend) {
+  const bool again = point_ && static_cast<std::size_t>(caret_) == point_->end;
+  CellAddress a = again ? point_->moving : state().active;
+  if (drow) a.row = geometry_.rows.visible_from(std::clamp(a.row + drow, 0, kMaxRows - 1), drow > 0 ? 1 : -1);
+  if (dcol) a.col = geometry_.cols.visible_from(std::clamp(a.col + dcol, 0, kMaxColumns - 1), dcol > 0 ? 1 : -1);
+  point_at(extend && again ? point_->anchor : a, a);
+}
+
+std::optional<CellRange> Controller::point_range() const {
+  if (!point_ || static_cast<std::size_t>(caret_) != point_->end) return std::nullopt;
+  const CellAddress a = point_->anchor, m = point_->moving;
+  return CellRange{{std::min(a.row, m.row), std::min(a.col, m.col)}, {std::max(a.row, m.row), std::max(a.col, m.col)}};
 }
 
 std::uint32_t Controller::after_change() {
@@ -322,6 +362,11 @@ std::uint32_t Controller::key(Key key, std::int32_t mods) {
       }
       case Key::left: case Key::right: case Key::up: case Key::down: {
         if (mode_ != EditMode::enter) return 0;
+        if (can_point()) {
+          point_step(key == Key::up ? -1 : key == Key::down ? 1 : 0, key == Key::left ? -1 : key == Key::right ? 1 : 0,
+                     shift);
+          return kRedraw | kEditSync | kHandled;
+        }
         std::uint32_t f = finish_edit();
         if (mode_ != EditMode::none) return f | kHandled;
         move(key == Key::up ? -1 : key == Key::down ? 1 : 0, key == Key::left ? -1 : key == Key::right ? 1 : 0, false);
@@ -404,6 +449,7 @@ std::uint32_t Controller::input(std::string_view text, std::int32_t caret16) {
   text_.assign(text);
   caret_ = utf8_offset(text_, caret16);
   message_.clear();
+  point_.reset();
   return kRedraw;
 }
 
@@ -575,6 +621,11 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
                                                                                : Cursor::normal;
     if (!dragging_) return 0;
     if (drag_area_ == Area::vscroll || drag_area_ == Area::hscroll) return scroll_bar(l, drag_area_, kind, x, y);
+    if (point_drag_) {
+      if (hit.area != Area::cell || !point_ || hit.cell == point_->moving) return 0;
+      point_at(point_->anchor, hit.cell);
+      return kRedraw | kEditSync;
+    }
     SheetState& s = st();
     if (drag_area_ == Area::cell && (hit.area == Area::cell || hit.area == Area::filter_button)) {
       if (s.active == hit.cell) return 0;
@@ -593,6 +644,7 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
   }
   if (kind == PointerKind::up) {
     dragging_ = false;
+    point_drag_ = false;
     return 0;
   }
   if (menu_) return filter_pointer(x, y);
@@ -618,6 +670,14 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
   }
   if (hit.area == Area::none) return 0;
   if (hit.area == Area::vscroll || hit.area == Area::hscroll) return scroll_bar(l, hit.area, kind, x, y);
+  // A click on a cell while a formula waits for an operand writes its reference.
+  if (hit.area == Area::cell && can_point()) {
+    const CellAddress a = merged_origin(hit.cell);
+    point_at(shift && point_ && static_cast<std::size_t>(caret_) == point_->end ? point_->anchor : a, a);
+    dragging_ = point_drag_ = true;
+    drag_area_ = Area::cell;
+    return kRedraw | kEditSync;
+  }
   // Anything else first closes the cell being typed in.
   flags |= finish_edit();
   if (mode_ != EditMode::none) return flags;

@@ -92,6 +92,8 @@ class Controller {
   bool edit_changed() const { return mode_ == EditMode::enter || (mode_ == EditMode::edit && text_ != original_); }
   const std::string& message() const { return message_; }
   const std::optional<FilterMenu>& filter_menu() const { return menu_; }
+  // The cells a formula being typed points at (arrows or the mouse), if any.
+  std::optional<CellRange> point_range() const;
   Cursor cursor() const { return cursor_; }
   const SheetGeometry& geometry() const { return geometry_; }
   Viewport viewport() const;
@@ -108,6 +110,9 @@ class Controller {
   void move(std::int32_t drow, std::int32_t dcol, bool extend);
   void jump(std::int32_t drow, std::int32_t dcol, bool extend);
   void tab_step(bool back);
+  bool can_point() const;
+  void point_at(CellAddress anchor, CellAddress moving);
+  void point_step(std::int32_t drow, std::int32_t dcol, bool extend);
   void enter_step(bool back);
   void scroll_into_view(CellAddress a);
   void clamp_scroll();
@@ -143,6 +148,14 @@ class Controller {
     CellAddress at;
   };
   std::optional<TabRun> tab_run_;
+  // The reference that pointing wrote into the formula: where its text lies and
+  // the cells it names. Typing ends it; the next arrow or click replaces it.
+  struct Pointing {
+    std::size_t begin = 0, end = 0;
+    CellAddress anchor, moving;
+  };
+  std::optional<Pointing> point_;
+  bool point_drag_ = false;
 };
 
 }  // namespace stilaro::view

@@ -276,6 +276,26 @@ test('a double-click opens the cell for editing with its text', async () => {
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
+test('while a formula is typed, arrows and a click write references', async () => {
+  await start('simple.xlsx');
+  await page.evaluate(() => stilaro.foglio_vai('L2'));
+  // L2 now stands at the grid's top left.
+  const box = await page.locator('#foglio').boundingBox();
+  await page.keyboard.type('10');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('20');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('=');
+  await page.mouse.click(box.x + 40, box.y + 55);
+  await page.keyboard.type('+');
+  await page.keyboard.press('ArrowUp');
+  await page.screenshot({ path: join(shots, 'pointing.png') });
+  await page.keyboard.press('Enter');
+  const saved = cellsOf(await savedNow(), ['L4']);
+  assert.equal(saved.cells.L4, '=L2+L3');
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+});
+
 test('the wheel scrolls the grid: the same point then holds a lower row', async () => {
   await start('year-card.xlsx');
   const box = await page.locator('#foglio').boundingBox();

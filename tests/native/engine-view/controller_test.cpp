@@ -98,6 +98,50 @@ TEST_F(ControllerTest, EnterAfterARunOfTabsReturnsUnderItsFirstCell) {
   EXPECT_EQ(c.state().active, (CellAddress{8, 12}));
 }
 
+TEST_F(ControllerTest, ArrowsAndClicksPointAtCellsWhileAFormulaIsTyped) {
+  open("simple.xlsx");
+  ASSERT_TRUE(c.go_to("L2"));
+  type("10");
+  c.key(Key::enter, 0);
+  type("20");
+  c.key(Key::enter, 0);
+  // In L4: "=", two steps up give L2; "+" then a click on L3; Enter stores the sum.
+  type("=");
+  EXPECT_TRUE(c.key(Key::up, 0) & kEditSync);
+  c.key(Key::up, 0);
+  EXPECT_EQ(c.edit_text(), "=L2");
+  EXPECT_EQ(c.state().active, (CellAddress{3, 11}));
+  type("=L2+");
+  const Rect l3 = c.layout().cell_rect({2, 11});
+  EXPECT_TRUE(c.pointer(PointerKind::down, l3.x + 3, l3.y + 3, 0, 1) & kEditSync);
+  c.pointer(PointerKind::up, l3.x + 3, l3.y + 3, 0, 0);
+  EXPECT_EQ(c.edit_text(), "=L2+L3");
+  EXPECT_EQ(c.edit_caret(), 6);
+  c.key(Key::enter, 0);
+  EXPECT_EQ(c.workbook().sheets[0].cell({3, 11})->formula, "L2+L3");
+  EXPECT_DOUBLE_EQ(value({3, 11}).number, 30);
+  // Shift+arrows and a drag make ranges; after a reference, arrows no longer point.
+  type("=SOMMA(");
+  c.key(Key::up, 0);
+  c.key(Key::up, kShift);
+  c.key(Key::up, kShift);
+  EXPECT_EQ(c.edit_text(), "=SOMMA(L2:L4");
+  type("=SOMMA(L2:L4)+");
+  const Rect l2 = c.layout().cell_rect({1, 11});
+  c.pointer(PointerKind::down, l2.x + 3, l2.y + 3, 0, 1);
+  c.pointer(PointerKind::move, l3.x + 3, l3.y + 3, 0, 0);
+  c.pointer(PointerKind::up, l3.x + 3, l3.y + 3, 0, 0);
+  EXPECT_EQ(c.edit_text(), "=SOMMA(L2:L4)+L2:L3");
+  type("=SOMMA(L2:L4)+1");
+  EXPECT_EQ(c.key(Key::left, 0) & kEditSync, 0u);
+  EXPECT_DOUBLE_EQ(value({4, 11}).number, 61);
+  // Outside a formula an arrow still closes the cell.
+  type("testo");
+  c.key(Key::right, 0);
+  EXPECT_EQ(value({4, 10}).text, "testo");
+  EXPECT_EQ(c.state().active, (CellAddress{4, 11}));
+}
+
 TEST_F(ControllerTest, EscapeLeavesTheCellAsItWas) {
   open("simple.xlsx");
   ASSERT_TRUE(c.go_to("A1"));
