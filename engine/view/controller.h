@@ -75,7 +75,9 @@ class Controller {
   void cancel_edit();
   // Selects what a "Vai a" text names and puts its first cell at the top left.
   bool go_to(std::string_view text);
-  std::string copy() const;
+  // The selection as tab-separated text for the clipboard; a paste of that same
+  // text pastes the cells themselves, formulas included.
+  std::string copy();
   std::uint32_t cut(std::string& copied);
   std::uint32_t paste(std::string_view tsv);
 
@@ -148,6 +150,9 @@ class Controller {
     CellAddress at;
   };
   std::optional<TabRun> tab_run_;
+  // What the engine last put on the clipboard, as text and as cells.
+  std::string clip_text_;
+  CellBlock clip_cells_;
   // The reference that pointing wrote into the formula: where its text lies and
   // the cells it names. Typing ends it; the next arrow or click replaces it.
   struct Pointing {

@@ -295,6 +295,46 @@ TEST_F(ControllerTest, CopyAndPasteTabSeparatedText) {
   EXPECT_TRUE(value({5, 12}).is_empty());
 }
 
+TEST_F(ControllerTest, CopiedFormulasPasteAsFormulasWithTheirReferencesMoved) {
+  open("simple.xlsx");
+  ASSERT_TRUE(c.go_to("L2"));
+  for (const char* typed : {"40", "50", "60", "=SUM(L2:L4)", "=$L$5*2"}) {
+    type(typed);
+    c.key(Key::enter, 0);
+  }
+  ASSERT_TRUE(c.go_to("L5:L6"));
+  const std::string copied = c.copy();
+  EXPECT_EQ(copied, "150\r\n300\r\n");  // other programs get the values
+  ASSERT_TRUE(c.go_to("M5"));
+  EXPECT_TRUE(c.paste("150\n300\n") & kChanged);  // line ends as a clipboard may give them back
+  const Sheet& sheet = c.workbook().sheets[0];
+  EXPECT_EQ(sheet.cell({4, 12})->formula, "SUM(M2:M4)");
+  EXPECT_EQ(sheet.cell({5, 12})->formula, "$L$5*2");
+  EXPECT_DOUBLE_EQ(value({4, 12}).number, 0);
+  // The pasted formula follows its new neighbours, and one undo takes the paste back.
+  ASSERT_TRUE(c.go_to("M2"));
+  type("7");
+  c.commit();
+  EXPECT_DOUBLE_EQ(value({4, 12}).number, 7);
+  c.key(Key::undo, kCtrl);
+  c.key(Key::undo, kCtrl);
+  EXPECT_EQ(sheet.cell({4, 12}), nullptr);
+  // Text from elsewhere still pastes as typed values.
+  ASSERT_TRUE(c.go_to("N5"));
+  c.paste("=L2");
+  EXPECT_EQ(sheet.cell({4, 13})->formula, "L2");
+  ASSERT_TRUE(c.go_to("N6"));
+  c.paste("150");
+  EXPECT_FALSE(sheet.cell({5, 13})->has_formula());
+  // A cut moves formulas without changing what they refer to.
+  ASSERT_TRUE(c.go_to("L5"));
+  std::string cut;
+  c.cut(cut);
+  ASSERT_TRUE(c.go_to("P9"));
+  c.paste(cut);
+  EXPECT_EQ(sheet.cell({8, 15})->formula, "SUM(L2:L4)");
+}
+
 TEST_F(ControllerTest, WholeColumnsAndTheWholeSheetCopyOnlyWhatIsWritten) {
   open("simple.xlsx");
   const Layout l = c.layout();
