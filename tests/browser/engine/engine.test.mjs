@@ -150,7 +150,7 @@ test('round numbers and formula results are stored as plain digits', async () =>
   }
   const v = storedValues(await savedNow());
   assert.deepEqual(['L2', 'L3', 'L4', 'L5', 'L6', 'L7', 'L8', 'L9'].map((a) => v[a]),
-    ['20', '100', '1000', '82.5', '0.001', '1e+06', '100', '125']);
+    ['20', '100', '1000', '82.5', '0.001', '1000000', '100', '125']);
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
@@ -293,6 +293,41 @@ test('while a formula is typed, arrows and a click write references', async () =
   await page.keyboard.press('Enter');
   const saved = cellsOf(await savedNow(), ['L4']);
   assert.equal(saved.cells.L4, '=L2+L3');
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+});
+
+test('a formula of 100,000 terms, typed or in a file, is worked out in its cell', async () => {
+  const terms = Array(100000).fill('A1').join('+');
+  const file = join(scratch, 'lunga.xlsx');
+  // openpyxl cuts texts at 32,767 characters: the formula is put in the XML afterwards.
+  execFileSync('/usr/bin/python3', ['-c', `
+import io, openpyxl, sys, zipfile
+book = openpyxl.Workbook()
+book.active['A1'] = 2
+book.active['B1'] = '=1'
+packed = io.BytesIO()
+book.save(packed)
+source = zipfile.ZipFile(packed)
+with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as out:
+    for name in source.namelist():
+        data = source.read(name)
+        if name == 'xl/worksheets/sheet1.xml':
+            data = data.replace(b'<f>1</f>', b'<f>' + sys.stdin.read().encode() + b'</f>')
+        out.writestr(name, data)`, file], { input: terms });
+  const errors = [];
+  const listen = (e) => errors.push(e.message);
+  page.on('pageerror', listen);
+  await page.evaluate(async (bytes) => {
+    risposte = 0;
+    salvataggi.length = 0;
+    await stilaro.foglio_avvia(document.getElementById('foglio'), new Uint8Array(bytes), salvaDalStilaro);
+  }, [...readFileSync(file)]);
+  await page.evaluate(() => stilaro.foglio_vai('C1'));
+  await page.keyboard.insertText('=' + terms);
+  await page.keyboard.press('Enter');
+  page.off('pageerror', listen);
+  const v = storedValues(await savedNow());
+  assert.deepEqual([v.B1, v.C1, errors], ['200000', '200000', []]);
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
