@@ -230,6 +230,9 @@ std::optional<Cell> Editor::prepared(std::int32_t sheet, CellAddress at, std::st
   if (!ok) return std::nullopt;
   if (in.number_format && styles.cell_format(style).number_format == 0)
     style = styles.with_number_format(style, *in.number_format);
+  // Text written on several lines (Alt+Enter) is shown on several lines.
+  if (in.content.value.is_text() && in.content.value.text.find('\n') != std::string::npos)
+    style = styles.with_wrap(style);
   in.content.style = style;
   // An empty cell without a look of its own needs no element at all.
   if (in.content.value.is_empty() && !in.content.has_formula() && style == 0) return std::nullopt;
