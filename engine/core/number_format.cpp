@@ -14,6 +14,7 @@ namespace {
 
 constexpr char kDecimal = ',';
 constexpr char kThousands = '.';
+constexpr int kMaxDenominator = 99999;
 
 constexpr std::array<std::string_view, 12> kMonths = {
     "gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno",
@@ -226,11 +227,13 @@ Section parse_section(std::string_view code) {
       continue;
     std::string_view rest(t.text);
     rest.remove_prefix(1);
+    // A denominator of more digits than anyone writes is no fraction, only text.
     int fixed = 0;
     for (char c : rest) {
       if (c < '0' || c > '9') break;
-      fixed = fixed * 10 + (c - '0');
+      fixed = fixed > kMaxDenominator ? kMaxDenominator + 1 : fixed * 10 + (c - '0');
     }
+    if (fixed > kMaxDenominator) continue;
     int digits = 0;
     for (std::size_t j = k + 1; j < s.tokens.size() && s.tokens[j].kind == Token::Kind::Digit; ++j) ++digits;
     if (fixed == 0 && digits == 0) continue;
