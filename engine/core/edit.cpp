@@ -230,6 +230,9 @@ std::optional<Cell> Editor::prepared(std::int32_t sheet, CellAddress at, std::st
   if (!ok) return std::nullopt;
   if (in.number_format && styles.cell_format(style).number_format == 0)
     style = styles.with_number_format(style, *in.number_format);
+  // Text written on several lines (Alt+Enter) is shown on several lines.
+  if (in.content.value.is_text() && in.content.value.text.find('\n') != std::string::npos)
+    style = styles.with_wrap(style);
   in.content.style = style;
   // An empty cell without a look of its own needs no element at all.
   if (in.content.value.is_empty() && !in.content.has_formula() && style == 0) return std::nullopt;
@@ -349,6 +352,45 @@ CellRange Editor::paste_tsv(std::int32_t sheet, CellAddress top_left, std::strin
       record(step, sheet, at, std::move(cell));
       filled.last.row = std::max(filled.last.row, at.row);
       filled.last.col = std::max(filled.last.col, at.col);
+    }
+  }
+  commit(std::move(step));
+  return filled;
+}
+
+CellBlock Editor::copy_cells(std::int32_t sheet, const CellRange& range) const {
+  CellBlock block{range.first, {}, false};
+  if (sheet < 0 || static_cast<std::size_t>(sheet) >= workbook_.sheets.size()) return block;
+  const Sheet& s = workbook_.sheets[static_cast<std::size_t>(sheet)];
+  block.cells.resize(static_cast<std::size_t>(range.rows()));
+  for (std::int32_t r = 0; r < range.rows(); ++r) {
+    auto& row = block.cells[static_cast<std::size_t>(r)];
+    row.resize(static_cast<std::size_t>(range.cols()));
+    for (std::int32_t c = 0; c < range.cols(); ++c)
+      if (const Cell* cell = s.cell({range.first.row + r, range.first.col + c})) row[static_cast<std::size_t>(c)] = *cell;
+  }
+  return block;
+}
+
+CellRange Editor::paste_cells(std::int32_t sheet, CellAddress top_left, const CellBlock& block) {
+  CellRange filled{top_left, top_left};
+  if (sheet < 0 || static_cast<std::size_t>(sheet) >= workbook_.sheets.size()) return filled;
+  const Sheet& s = workbook_.sheets[static_cast<std::size_t>(sheet)];
+  if (s.chart_sheet) return filled;
+  const std::int32_t drow = block.moved ? 0 : top_left.row - block.origin.row;
+  const std::int32_t dcol = block.moved ? 0 : top_left.col - block.origin.col;
+  Step step;
+  for (std::size_t r = 0; r < block.cells.size(); ++r) {
+    for (std::size_t c = 0; c < block.cells[r].size(); ++c) {
+      const CellAddress at{top_left.row + static_cast<std::int32_t>(r), top_left.col + static_cast<std::int32_t>(c)};
+      if (at.row >= kMaxRows || at.col >= kMaxColumns) continue;
+      std::optional<Cell> cell = block.cells[r][c];
+      if (cell && cell->has_formula()) cell->formula = shift_formula(cell->formula, drow, dcol);
+      // Where nothing was copied, the target is emptied but keeps its look.
+      if (!cell)
+        if (const Cell* now = s.cell(at); now && now->style != 0) cell = Cell{{}, {}, now->style};
+      record(step, sheet, at, std::move(cell));
+      filled.last = {std::max(filled.last.row, at.row), std::max(filled.last.col, at.col)};
     }
   }
   commit(std::move(step));

@@ -31,6 +31,14 @@ struct ParsedInput {
 };
 ParsedInput parse_input(std::string_view typed, bool cell_is_text_format, double today);
 
+// Cells as copied inside the engine: contents, formulas and looks, row by row
+// (nullopt where no cell was). `moved` marks a cut, whose formulas keep their references.
+struct CellBlock {
+  CellAddress origin;
+  std::vector<std::vector<std::optional<Cell>>> cells;
+  bool moved = false;
+};
+
 class Editor {
  public:
   Editor(Workbook& workbook, RecalcOptions options);
@@ -45,6 +53,11 @@ class Editor {
   // Pastes tab-separated lines (quoted fields allowed) with `top_left` as the first
   // cell; each field is read like typed input. One undo step. Returns the range filled.
   CellRange paste_tsv(std::int32_t sheet, CellAddress top_left, std::string_view tsv);
+
+  // A copy of the range's cells, and pasting it with `top_left` as its first cell: relative
+  // references of copied formulas move with them. One undo step; returns the range filled.
+  CellBlock copy_cells(std::int32_t sheet, const CellRange& range) const;
+  CellRange paste_cells(std::int32_t sheet, CellAddress top_left, const CellBlock& block);
 
   // The range as tab-separated lines of the texts shown in the cells.
   std::string copy_tsv(std::int32_t sheet, const CellRange& range) const;

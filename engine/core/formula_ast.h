@@ -55,6 +55,13 @@ struct Node {
   // Nesting levels below and including this node; a chain like A1+A2+...+A300 is
   // evaluated in a loop and counts as one level.
   int height = 1;
+
+  Node() = default;
+  Node(const Node&) = delete;
+  Node& operator=(const Node&) = delete;
+  // Tears a chain down in a loop: destroying it recursively would take one stack
+  // frame per term, more than the module has for a formula of many thousand terms.
+  ~Node();
 };
 
 // Deeper formulas are refused: evaluating them would need more stack than the

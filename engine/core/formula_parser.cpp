@@ -435,6 +435,20 @@ class Parser {
 
 }  // namespace
 
+Node::~Node() {
+  std::vector<std::unique_ptr<Node>> pending;
+  auto take = [&](std::vector<std::unique_ptr<Node>>& from) {
+    for (auto& a : from)
+      if (a) pending.push_back(std::move(a));
+  };
+  take(args);
+  while (!pending.empty()) {
+    std::unique_ptr<Node> n = std::move(pending.back());
+    pending.pop_back();
+    take(n->args);
+  }
+}
+
 std::optional<std::vector<Token>> tokenize(std::string_view text) { return Lexer(text).run(); }
 
 std::unique_ptr<Node> parse(std::string_view text) {

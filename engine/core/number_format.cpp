@@ -14,6 +14,7 @@ namespace {
 
 constexpr char kDecimal = ',';
 constexpr char kThousands = '.';
+constexpr int kMaxDenominator = 99999;
 
 constexpr std::array<std::string_view, 12> kMonths = {
     "gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno",
@@ -226,11 +227,13 @@ Section parse_section(std::string_view code) {
       continue;
     std::string_view rest(t.text);
     rest.remove_prefix(1);
+    // A denominator of more digits than anyone writes is no fraction, only text.
     int fixed = 0;
     for (char c : rest) {
       if (c < '0' || c > '9') break;
-      fixed = fixed * 10 + (c - '0');
+      fixed = fixed > kMaxDenominator ? kMaxDenominator + 1 : fixed * 10 + (c - '0');
     }
+    if (fixed > kMaxDenominator) continue;
     int digits = 0;
     for (std::size_t j = k + 1; j < s.tokens.size() && s.tokens[j].kind == Token::Kind::Digit; ++j) ++digits;
     if (fixed == 0 && digits == 0) continue;
@@ -546,14 +549,16 @@ std::string format_text_section(const std::string& text, const Section& s) {
 
 }  // namespace
 
-std::string format_general(double x) {
+std::string format_general(double x, int significant) {
   if (x == 0) return "0";
   if (!std::isfinite(x)) return "#NUM!";
+  significant = std::clamp(significant, 1, 10);
   double a = std::abs(x);
   char buf[64];
   std::string out;
-  if (a >= 1e11 || a < 1e-9) {
-    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 5);
+  const int whole_digits = a < 1 ? 1 : static_cast<int>(std::floor(std::log10(a))) + 1;
+  if (a >= 1e11 || a < 1e-9 || (significant < 10 && whole_digits > significant)) {
+    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, std::min(5, significant - 1));
     std::string_view s(buf, static_cast<std::size_t>(p - buf));
     auto e = s.find('e');
     std::string mant(s.substr(0, e));
@@ -566,8 +571,7 @@ std::string format_general(double x) {
     std::from_chars(exps.data() + (exps[0] == '+' ? 1 : 0), exps.data() + exps.size(), exp);
     out = mant + "E" + (exp < 0 ? "-" : "+") + two(std::abs(exp));
   } else {
-    int int_digits = a < 1 ? 1 : static_cast<int>(std::floor(std::log10(a))) + 1;
-    int decimals = std::max(0, 10 - int_digits);
+    int decimals = std::max(0, significant - whole_digits);
     auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
     out.assign(buf, p);
     if (out.find('.') != std::string::npos) {

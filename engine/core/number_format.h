@@ -27,9 +27,10 @@ struct FormattedValue {
 FormattedValue format_value(const Value& value, std::string_view format_code,
                             bool date1904 = false);
 
-// A number in General form: shortest text, decimal comma, at most 11 significant
-// digits, scientific for very large or small magnitudes ("3,5", "1E+15").
-std::string format_general(double number);
+// A number in General form: shortest text, decimal comma, at most 10 significant
+// digits (11 for whole numbers), scientific for very large or small magnitudes
+// ("3,5", "1E+15"). Fewer `significant` digits round it to fit a narrow cell.
+std::string format_general(double number, int significant = 10);
 
 // A format code written the Italian way, as TEXT() takes it in an Italian spreadsheet
 // ("0,00", "#.##0", "gg/mm/aaaa"), turned into file syntax ("0.00", "#,##0",

@@ -2,6 +2,7 @@
 // every element the model does not know stays as the file had it.
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -99,9 +100,12 @@ pugi::xml_node cell_node(Index& ix, pugi::xml_node row, CellAddress at) {
   return node;
 }
 
+// The shortest text that reads back as the same number; whole numbers in digits
+// (200000, not 2e+05), as spreadsheet programs write them.
 std::string number_text(double x) {
   char buf[32];
-  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x);
+  const bool whole = x == std::trunc(x) && std::abs(x) < 1e15;
+  auto [p, ec] = whole ? std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed) : std::to_chars(buf, buf + sizeof buf, x);
   return std::string(buf, p);
 }
 

@@ -56,6 +56,16 @@ std::string_view Styles::number_format_of(std::uint32_t i) const {
   return number_format_code(cell_format(i).number_format);
 }
 
+std::uint32_t Styles::with_wrap(std::uint32_t base) {
+  CellFormat wanted = cell_format(base);
+  if (wanted.alignment.wrap) return base;
+  wanted.alignment.wrap = true;
+  for (std::uint32_t i = 0; i < cell_formats.size(); ++i)
+    if (cell_formats[i] == wanted) return i;
+  cell_formats.push_back(wanted);
+  return static_cast<std::uint32_t>(cell_formats.size() - 1);
+}
+
 std::uint32_t Styles::with_number_format(std::uint32_t base, std::string_view code) {
   std::optional<std::uint32_t> id;
   // Built-in ids whose look depends on the reader's locale (currency, dates, times)

@@ -104,6 +104,8 @@ struct Styles {
   // The index of a cell format like `base` but with another number format code,
   // reusing an existing format or adding one (and a custom number format) as needed.
   std::uint32_t with_number_format(std::uint32_t base, std::string_view code);
+  // The same format with text wrapping on.
+  std::uint32_t with_wrap(std::uint32_t base);
 };
 
 // The built-in code for ids 0-49 (Italian conventions for the locale-dependent ones),

@@ -1,5 +1,6 @@
 #include "xlsx_reader.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "package.h"
@@ -13,6 +14,16 @@ namespace {
 constexpr std::string_view kNotXlsx = "il file non è un .xlsx valido";
 constexpr std::string_view kDamaged = "il file .xlsx sembra rovinato";
 constexpr std::string_view kBadXml = "il file .xlsx contiene XML che non riesco a leggere";
+constexpr std::string_view kTooBig =
+    "il file .xlsx è troppo grande per Stilaro (più di 16 MB in una parte o di 32 MB in tutto)";
+constexpr std::string_view kTextTooLong = "il file .xlsx ha una cella con più di 32.767 caratteri";
+
+// A year's card holds well under 1 MB of XML: beyond these limits a file is
+// hostile or damaged, and inflating and parsing it would exhaust the tab's memory.
+constexpr std::size_t kMaxPartBytes = 16u << 20;
+constexpr std::size_t kMaxInflatedBytes = 32u << 20;
+// The longest text a cell holds in the file format.
+constexpr std::size_t kMaxTextCharacters = 32767;
 
 struct Failure {
   std::string_view message;
@@ -20,6 +31,7 @@ struct Failure {
 
 struct Parts {
   const SourcePackage& pkg;
+  mutable std::size_t inflated = 0;  // declared sizes of the parts loaded so far
 
   bool has(std::string_view path) const { return pkg.archive.find(path) != nullptr; }
 
@@ -30,6 +42,9 @@ struct Parts {
       if (required) throw Failure{kNotXlsx};
       return false;
     }
+    // The declared size bounds what inflating may produce, so it is checked first.
+    inflated += e->size;
+    if (e->size > kMaxPartBytes || inflated > kMaxInflatedBytes) throw Failure{kTooBig};
     auto text = zip::extract(pkg.bytes, *e);
     if (!text) throw Failure{kDamaged};
     if (!xml::parse(doc, *text)) throw Failure{kBadXml};
@@ -116,6 +131,12 @@ void read_workbook(const Parts& parts, SourcePackage& pkg, Workbook& wb) {
   }
 }
 
+bool too_long(const std::string& text) {
+  if (text.size() <= kMaxTextCharacters) return false;
+  const auto characters = std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
+  return static_cast<std::size_t>(characters) > kMaxTextCharacters;
+}
+
 ReadResult read(std::span<const std::uint8_t> bytes) {
   auto pkg = std::make_shared<SourcePackage>();
   pkg->bytes.assign(bytes.begin(), bytes.end());
@@ -152,6 +173,10 @@ ReadResult read(std::span<const std::uint8_t> bytes) {
     parts.load(pkg->sheet_paths[i], doc, true);
     reader::read_sheet(doc.document_element(), pkg->shared_strings, wb.sheets[i]);
   }
+  for (const Sheet& sheet : wb.sheets)
+    for (const auto& [r, row] : sheet.rows)
+      for (const auto& [c, cell] : row.cells)
+        if (cell.value.is_text() && too_long(cell.value.text)) throw Failure{kTextTooLong};
   wb.source = std::move(pkg);
   return {std::move(wb), {}};
 }

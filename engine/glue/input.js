@@ -9,6 +9,9 @@ const KEY_CODES = {
 };
 const LETTER_CODES = { z: 20, y: 21, a: 22, g: 23 };
 const BROWSER_KEYS = 'sfdbiuopa';
+// Presses this close in time and place count as one double-click (Chromium
+// leaves PointerEvent.detail at 0, so clicks are counted here).
+const DOUBLE_CLICK_MS = 500, DOUBLE_CLICK_PX = 4;
 
 function modifiers(e) {
   return (e.shiftKey ? 1 : 0) | (e.ctrlKey || e.metaKey ? 2 : 0) | (e.altKey ? 4 : 0);
@@ -83,6 +86,12 @@ function attachInput(view) {
   const touches = new Map();
   let pinch = null;
   let tap = null;
+  let press = { time: -Infinity, x: 0, y: 0, count: 0 };
+  const countClick = (e, x, y) => {
+    const again = e.timeStamp - press.time <= DOUBLE_CLICK_MS && Math.hypot(x - press.x, y - press.y) <= DOUBLE_CLICK_PX;
+    press = { time: e.timeStamp, x, y, count: again ? press.count + 1 : 1 };
+    return press.count;
+  };
   on(canvas, 'pointerdown', (e) => {
     e.preventDefault();
     focusField();
@@ -97,7 +106,7 @@ function attachInput(view) {
       }
       return;
     }
-    view.apply(wasm.st_pointer(0, x, y, e.button, modifiers(e), e.detail));
+    view.apply(wasm.st_pointer(0, x, y, e.button, modifiers(e), countClick(e, x, y)));
   });
   on(canvas, 'pointermove', (e) => {
     const [x, y] = at(e);

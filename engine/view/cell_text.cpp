@@ -55,6 +55,20 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
   }
   for (const std::string& line : t.lines) t.width = std::max(t.width, text_width_px(line, font.size, font.bold) * zoom);
   if (!align.wrap && t.width > room * zoom) {
+    const std::string_view code = styles.number_format_of(cell.style);
+    const bool general = code.empty() || code == "General" || code == "general";
+    if (cell.value.is_number() && general) {
+      // A General number rounds to the digits that fit, as spreadsheets show it.
+      for (int digits = 9; digits >= 1; --digits) {
+        std::string shorter = format_general(cell.value.number, digits);
+        const double w = text_width_px(shorter, font.size, font.bold) * zoom;
+        if (w <= room * zoom) {
+          t.lines = {std::move(shorter)};
+          t.width = w;
+          return t;
+        }
+      }
+    }
     if (cell.value.is_number()) {
       // A number never shows cut: it gives way to #### as wide as the cell.
       const double hash = text_width_px("#", font.size, font.bold);

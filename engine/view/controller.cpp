@@ -31,6 +31,17 @@ std::int32_t utf16_length(std::string_view s) {
   return units;
 }
 
+// Clipboards may change line ends on the way; the text is the same without CRs.
+bool same_lines(std::string_view a, std::string_view b) {
+  std::size_t i = 0, j = 0;
+  for (;;) {
+    while (i < a.size() && a[i] == '\r') ++i;
+    while (j < b.size() && b[j] == '\r') ++j;
+    if (i == a.size() || j == b.size()) return i == a.size() && j == b.size();
+    if (a[i++] != b[j++]) return false;
+  }
+}
+
 bool has_content(const Sheet& sheet, CellAddress a) {
   const Cell* c = sheet.cell(a);
   return c && (!c->value.is_empty() || c->has_formula());
@@ -86,6 +97,7 @@ void Controller::close() {
   original_.clear();
   message_.clear();
   menu_.reset();
+  tab_run_.reset();
   dragging_ = false;
 }
 
@@ -205,10 +217,28 @@ void Controller::jump(std::int32_t drow, std::int32_t dcol, bool extend) {
   select(n, extend);
 }
 
+// A run of Tabs is still going while the active cell is where the last Tab left it.
+void Controller::tab_step(bool back) {
+  const CellAddress from = state().active;
+  if (!tab_run_ || tab_run_->at != from) tab_run_ = TabRun{from.col, from};
+  move(0, back ? -1 : 1, false);
+  tab_run_->at = state().active;
+}
+
+// Enter after a run of Tabs goes to the next row under the run's first cell.
+void Controller::enter_step(bool back) {
+  const bool in_run = tab_run_ && tab_run_->at == state().active && !back;
+  const std::int32_t col = in_run ? tab_run_->first_col : 0;
+  tab_run_.reset();
+  move(back ? -1 : 1, 0, false);
+  if (in_run) select({state().active.row, col}, false);
+}
+
 void Controller::switch_sheet(std::int32_t index) {
   if (index < 0 || index >= static_cast<std::int32_t>(workbook_->sheets.size()) || index == sheet_) return;
   sheet_ = index;
   menu_.reset();
+  tab_run_.reset();
   rebuild_geometry();
   clamp_scroll();
 }
@@ -220,6 +250,7 @@ void Controller::begin_edit(EditMode mode, std::string text) {
   caret_ = static_cast<std::int32_t>(text_.size());
   message_.clear();
   menu_.reset();
+  point_.reset();
 }
 
 void Controller::cancel_edit() {
@@ -227,6 +258,45 @@ void Controller::cancel_edit() {
   text_.clear();
   original_.clear();
   caret_ = 0;
+  point_.reset();
+}
+
+// A reference may go in where a formula expects an operand: after "=", an
+// operator, "(" or a separator; or in place of the one pointing just wrote.
+bool Controller::can_point() const {
+  if ((mode_ != EditMode::enter && mode_ != EditMode::edit) || text_.empty() || text_.front() != '=') return false;
+  const auto caret = static_cast<std::size_t>(caret_);
+  if (point_ && caret == point_->end) return true;
+  std::size_t i = caret;
+  while (i > 0 && text_[i - 1] == ' ') --i;
+  return i > 0 && std::string_view("=(,;+-*/^&<>").find(text_[i - 1]) != std::string_view::npos;
+}
+
+void Controller::point_at(CellAddress anchor, CellAddress moving) {
+  const CellRange r{{std::min(anchor.row, moving.row), std::min(anchor.col, moving.col)},
+                    {std::max(anchor.row, moving.row), std::max(anchor.col, moving.col)}};
+  const std::string ref = format_range(r);
+  const auto caret = static_cast<std::size_t>(caret_);
+  const bool again = point_ && caret == point_->end;
+  const std::size_t begin = again ? point_->begin : caret;
+  text_.replace(begin, (again ? point_->end : caret) - begin, ref);
+  caret_ = static_cast<std::int32_t>(begin + ref.size());
+  point_ = Pointing{begin, begin + ref.size(), anchor, moving};
+  scroll_into_view(moving);
+}
+
+void Controller::point_step(std::int32_t drow, std::int32_t dcol, bool extend) {
+  const bool again = point_ && static_cast<std::size_t>(caret_) == point_->end;
+  CellAddress a = again ? point_->moving : state().active;
+  if (drow) a.row = geometry_.rows.visible_from(std::clamp(a.row + drow, 0, kMaxRows - 1), drow > 0 ? 1 : -1);
+  if (dcol) a.col = geometry_.cols.visible_from(std::clamp(a.col + dcol, 0, kMaxColumns - 1), dcol > 0 ? 1 : -1);
+  point_at(extend && again ? point_->anchor : a, a);
+}
+
+std::optional<CellRange> Controller::point_range() const {
+  if (!point_ || static_cast<std::size_t>(caret_) != point_->end) return std::nullopt;
+  const CellAddress a = point_->anchor, m = point_->moving;
+  return CellRange{{std::min(a.row, m.row), std::min(a.col, m.col)}, {std::max(a.row, m.row), std::max(a.col, m.col)}};
 }
 
 std::uint32_t Controller::after_change() {
@@ -296,13 +366,18 @@ std::uint32_t Controller::key(Key key, std::int32_t mods) {
         std::uint32_t f = finish_edit();
         if (mode_ != EditMode::none) return f | kHandled;
         if (!go) {
-          if (key == Key::enter) move(shift ? -1 : 1, 0, false);
-          else move(0, shift ? -1 : 1, false);
+          if (key == Key::enter) enter_step(shift);
+          else tab_step(shift);
         }
         return f | kRedraw | kHandled;
       }
       case Key::left: case Key::right: case Key::up: case Key::down: {
         if (mode_ != EditMode::enter) return 0;
+        if (can_point()) {
+          point_step(key == Key::up ? -1 : key == Key::down ? 1 : 0, key == Key::left ? -1 : key == Key::right ? 1 : 0,
+                     shift);
+          return kRedraw | kEditSync | kHandled;
+        }
         std::uint32_t f = finish_edit();
         if (mode_ != EditMode::none) return f | kHandled;
         move(key == Key::up ? -1 : key == Key::down ? 1 : 0, key == Key::left ? -1 : key == Key::right ? 1 : 0, false);
@@ -322,10 +397,10 @@ std::uint32_t Controller::key(Key key, std::int32_t mods) {
       return kRedraw | kHandled;
     }
     case Key::enter:
-      move(shift ? -1 : 1, 0, false);
+      enter_step(shift);
       return kRedraw | kHandled;
     case Key::tab:
-      move(0, shift ? -1 : 1, false);
+      tab_step(shift);
       return kRedraw | kHandled;
     case Key::home:
       select(ctrl ? CellAddress{sheet_ref().view.frozen_rows, sheet_ref().view.frozen_cols}
@@ -385,6 +460,7 @@ std::uint32_t Controller::input(std::string_view text, std::int32_t caret16) {
   text_.assign(text);
   caret_ = utf8_offset(text_, caret16);
   message_.clear();
+  point_.reset();
   return kRedraw;
 }
 
@@ -408,13 +484,13 @@ bool Controller::go_to(std::string_view text) {
   menu_.reset();
   switch_sheet(target->sheet);
   SheetState& s = st();
-  s.active = target->range.first;
-  s.anchor = target->range.last;
+  // A cell covered by a merge is never the one typed into: its merge's first cell is.
+  const CellAddress first = merged_origin(target->range.first);
+  s.active = first;
+  s.anchor = target->range.first == target->range.last ? first : target->range.last;
   const SheetView& v = sheet_ref().view;
-  if (target->range.first.col >= v.frozen_cols)
-    s.scroll_x = geometry_.cols.position(target->range.first.col) - geometry_.cols.position(v.frozen_cols);
-  if (target->range.first.row >= v.frozen_rows)
-    s.scroll_y = geometry_.rows.position(target->range.first.row) - geometry_.rows.position(v.frozen_rows);
+  if (first.col >= v.frozen_cols) s.scroll_x = geometry_.cols.position(first.col) - geometry_.cols.position(v.frozen_cols);
+  if (first.row >= v.frozen_rows) s.scroll_y = geometry_.rows.position(first.row) - geometry_.rows.position(v.frozen_rows);
   clamp_scroll();
   return true;
 }
@@ -428,21 +504,26 @@ CellRange Controller::written_part(const CellRange& r) const {
   return out;
 }
 
-std::string Controller::copy() const {
+std::string Controller::copy() {
   if (!workbook_) return {};
-  return editor_->copy_tsv(sheet_, written_part(selection()));
+  const CellRange range = written_part(selection());
+  clip_text_ = editor_->copy_tsv(sheet_, range);
+  clip_cells_ = editor_->copy_cells(sheet_, range);
+  return clip_text_;
 }
 
 std::uint32_t Controller::cut(std::string& copied) {
   if (!workbook_) return 0;
   copied = copy();
+  clip_cells_.moved = true;
   editor_->clear_range(sheet_, selection());
   return after_change();
 }
 
 std::uint32_t Controller::paste(std::string_view tsv) {
   if (!workbook_ || tsv.empty()) return 0;
-  const CellRange filled = editor_->paste_tsv(sheet_, selection().first, tsv);
+  const CellRange filled = same_lines(tsv, clip_text_) ? editor_->paste_cells(sheet_, selection().first, clip_cells_)
+                                             : editor_->paste_tsv(sheet_, selection().first, tsv);
   st().active = filled.first;
   st().anchor = filled.last;
   return after_change();
@@ -556,6 +637,11 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
                                                                                : Cursor::normal;
     if (!dragging_) return 0;
     if (drag_area_ == Area::vscroll || drag_area_ == Area::hscroll) return scroll_bar(l, drag_area_, kind, x, y);
+    if (point_drag_) {
+      if (hit.area != Area::cell || !point_ || hit.cell == point_->moving) return 0;
+      point_at(point_->anchor, hit.cell);
+      return kRedraw | kEditSync;
+    }
     SheetState& s = st();
     if (drag_area_ == Area::cell && (hit.area == Area::cell || hit.area == Area::filter_button)) {
       if (s.active == hit.cell) return 0;
@@ -574,6 +660,7 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
   }
   if (kind == PointerKind::up) {
     dragging_ = false;
+    point_drag_ = false;
     return 0;
   }
   if (menu_) return filter_pointer(x, y);
@@ -599,6 +686,14 @@ std::uint32_t Controller::pointer(PointerKind kind, double x, double y, std::int
   }
   if (hit.area == Area::none) return 0;
   if (hit.area == Area::vscroll || hit.area == Area::hscroll) return scroll_bar(l, hit.area, kind, x, y);
+  // A click on a cell while a formula waits for an operand writes its reference.
+  if (hit.area == Area::cell && can_point()) {
+    const CellAddress a = merged_origin(hit.cell);
+    point_at(shift && point_ && static_cast<std::size_t>(caret_) == point_->end ? point_->anchor : a, a);
+    dragging_ = point_drag_ = true;
+    drag_area_ = Area::cell;
+    return kRedraw | kEditSync;
+  }
   // Anything else first closes the cell being typed in.
   flags |= finish_edit();
   if (mode_ != EditMode::none) return flags;

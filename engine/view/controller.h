@@ -75,7 +75,9 @@ class Controller {
   void cancel_edit();
   // Selects what a "Vai a" text names and puts its first cell at the top left.
   bool go_to(std::string_view text);
-  std::string copy() const;
+  // The selection as tab-separated text for the clipboard; a paste of that same
+  // text pastes the cells themselves, formulas included.
+  std::string copy();
   std::uint32_t cut(std::string& copied);
   std::uint32_t paste(std::string_view tsv);
 
@@ -92,6 +94,8 @@ class Controller {
   bool edit_changed() const { return mode_ == EditMode::enter || (mode_ == EditMode::edit && text_ != original_); }
   const std::string& message() const { return message_; }
   const std::optional<FilterMenu>& filter_menu() const { return menu_; }
+  // The cells a formula being typed points at (arrows or the mouse), if any.
+  std::optional<CellRange> point_range() const;
   Cursor cursor() const { return cursor_; }
   const SheetGeometry& geometry() const { return geometry_; }
   Viewport viewport() const;
@@ -107,6 +111,11 @@ class Controller {
   void select(CellAddress a, bool extend);
   void move(std::int32_t drow, std::int32_t dcol, bool extend);
   void jump(std::int32_t drow, std::int32_t dcol, bool extend);
+  void tab_step(bool back);
+  bool can_point() const;
+  void point_at(CellAddress anchor, CellAddress moving);
+  void point_step(std::int32_t drow, std::int32_t dcol, bool extend);
+  void enter_step(bool back);
   void scroll_into_view(CellAddress a);
   void clamp_scroll();
   void switch_sheet(std::int32_t index);
@@ -135,6 +144,23 @@ class Controller {
   Area drag_area_ = Area::none;
   double drag_from_ = 0, drag_scroll_ = 0;  // where a scroll-bar thumb drag began
   Cursor cursor_ = Cursor::normal;
+  // Where the last run of Tabs began and where it stands now.
+  struct TabRun {
+    std::int32_t first_col = 0;
+    CellAddress at;
+  };
+  std::optional<TabRun> tab_run_;
+  // What the engine last put on the clipboard, as text and as cells.
+  std::string clip_text_;
+  CellBlock clip_cells_;
+  // The reference that pointing wrote into the formula: where its text lies and
+  // the cells it names. Typing ends it; the next arrow or click replaces it.
+  struct Pointing {
+    std::size_t begin = 0, end = 0;
+    CellAddress anchor, moving;
+  };
+  std::optional<Pointing> point_;
+  bool point_drag_ = false;
 };
 
 }  // namespace stilaro::view

@@ -24,6 +24,7 @@ constexpr std::uint32_t kMuted = 0xFF60606C;
 constexpr std::uint32_t kBarFill = 0xFFF7F7F9;
 constexpr std::uint32_t kFrozenLine = 0xFF9A9AA6;
 constexpr std::uint32_t kWarning = 0xFFC62828;
+constexpr std::uint32_t kPointed = 0xFF1E8E4E;
 
 TextStyle ui_text(double size, std::uint32_t colour, Align align = Align::left, bool bold = false) {
   TextStyle s;
@@ -116,6 +117,7 @@ class Painter {
     texts(rows, cols, clip);
     filter_buttons(rows, cols);
     selection(clip);
+    pointed();
     out_.unclip();
   }
 
@@ -321,6 +323,14 @@ class Painter {
     }
     const Rect full = l_.range_rect(sel);
     out_.frame(full.x - 1, full.y - 1, full.w + 2, full.h + 2, 2, kAccent);
+  }
+
+  // The cells a formula being typed points at.
+  void pointed() {
+    const std::optional<CellRange> r = c_.point_range();
+    if (!r) return;
+    const Rect full = l_.range_rect(*r);
+    out_.frame(full.x - 1, full.y - 1, full.w + 2, full.h + 2, 2, kPointed);
   }
 
   void scroll_bars() {

@@ -2,10 +2,14 @@
 // std::to_chars / std::from_chars. The module build force-includes this header
 // so the core's number reading and writing work the same as in native builds:
 // "C" number syntax (the module has no other locale), shortest round-trip text.
+// The functions stand in only where the library lacks them; a native test
+// compares the shortest texts with the library's own.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +17,7 @@
 
 namespace std {
 
+#if !defined(__cpp_lib_to_chars)
 inline from_chars_result from_chars(const char* first, const char* last, double& value,
                                     chars_format fmt = chars_format::general) {
   // No leading space, plus sign or hex prefix, as the standard function.
@@ -41,6 +46,7 @@ inline from_chars_result from_chars(const char* first, const char* last, float& 
   if (r.ec == errc{}) value = static_cast<float>(wide);
   return r;
 }
+#endif
 
 namespace charconv_compat {
 
@@ -51,20 +57,45 @@ inline to_chars_result put(char* first, char* last, const char* text) {
   return {first + n, errc{}};
 }
 
-// The shortest text with the given conversion that reads back as the same value.
-inline to_chars_result shortest(char* first, char* last, double value, char conversion) {
-  char buf[512];
-  for (int precision = conversion == 'g' ? 1 : 0; precision <= 17; ++precision) {
-    std::snprintf(buf, sizeof buf, conversion == 'f' ? "%.*f" : conversion == 'e' ? "%.*e" : "%.*g", precision, value);
+// The fewest significant digits that read back as `value`, and its decimal exponent.
+inline int shortest_digits(double value, int& exponent) {
+  char buf[64];
+  int digits = 1;
+  for (; digits < 17; ++digits) {
+    std::snprintf(buf, sizeof buf, "%.*e", digits - 1, value);
     if (std::strtod(buf, nullptr) == value) break;
   }
-  return put(first, last, buf);
+  std::snprintf(buf, sizeof buf, "%.*e", digits - 1, value);
+  exponent = std::atoi(std::strchr(buf, 'e') + 1);
+  return digits;
+}
+
+// The shortest text that reads back as `value`: scientific ('e'), fixed ('f'),
+// whichever of the two is shorter with fixed on a tie ('p', the plain to_chars),
+// or fixed only for exponents from -4 to 5 ('g').
+inline to_chars_result shortest(char* first, char* last, double value, char style) {
+  char fixed[400], scientific[64];
+  if (!std::isfinite(value)) {
+    std::snprintf(fixed, sizeof fixed, "%g", value);
+    return put(first, last, fixed);
+  }
+  int exponent = 0;
+  const int digits = value == 0 ? 1 : shortest_digits(value, exponent);
+  std::snprintf(scientific, sizeof scientific, "%.*e", digits - 1, value);
+  std::snprintf(fixed, sizeof fixed, "%.*f", std::max(0, digits - 1 - exponent), value);
+  switch (style) {
+    case 'e': return put(first, last, scientific);
+    case 'f': return put(first, last, fixed);
+    case 'g': return put(first, last, exponent < -4 || exponent >= 6 ? scientific : fixed);
+    default: return put(first, last, std::strlen(fixed) <= std::strlen(scientific) ? fixed : scientific);
+  }
 }
 
 }  // namespace charconv_compat
 
+#if !defined(__cpp_lib_to_chars)
 inline to_chars_result to_chars(char* first, char* last, double value) {
-  return charconv_compat::shortest(first, last, value, 'g');
+  return charconv_compat::shortest(first, last, value, 'p');
 }
 
 inline to_chars_result to_chars(char* first, char* last, double value, chars_format fmt) {
@@ -78,5 +109,6 @@ inline to_chars_result to_chars(char* first, char* last, double value, chars_for
   std::snprintf(buf, sizeof buf, pattern, precision, value);
   return charconv_compat::put(first, last, buf);
 }
+#endif
 
 }  // namespace std

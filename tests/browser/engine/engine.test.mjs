@@ -33,6 +33,17 @@ const fixture = (name) => [...readFileSync(join(FIXTURES, name))];
 const saves = () => page.evaluate(() => salvataggi.length);
 const lastSave = () => page.evaluate(() => [...salvataggi[salvataggi.length - 1]]);
 const unsaved = () => page.evaluate(() => stilaro.foglio_da_salvare());
+// Answers the saves made meanwhile (typing may outlast the save delay on a busy
+// machine), then closes the cell and saves: the bytes of that last save.
+const savedNow = () => page.evaluate(() => {
+  while (salvataggi.length > risposte) {
+    risposte++;
+    stilaro.foglio_esito(true, '');
+  }
+  stilaro.foglio_conferma();
+  risposte = salvataggi.length;
+  return [...salvataggi[salvataggi.length - 1]];
+});
 const until = async (check, what, ms = 5000) => {
   const end = Date.now() + ms;
   while (Date.now() < end) {
@@ -116,6 +127,31 @@ test('typed values are saved shortly after, as bytes that reopen with them', asy
   assert.equal(await unsaved(), true);
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
   assert.equal(await unsaved(), false);
+});
+
+// The <v> elements of the active sheet's XML in a saved file, by cell address.
+function storedValues(bytes) {
+  const file = join(scratch, `v-${Date.now()}-${Math.random()}.xlsx`);
+  writeFileSync(file, Buffer.from(bytes));
+  return JSON.parse(execFileSync('/usr/bin/python3', ['-c', `
+import json, re, sys, openpyxl, zipfile
+book = openpyxl.load_workbook(sys.argv[1])
+index = book.sheetnames.index(book.active.title) + 1
+xml = zipfile.ZipFile(sys.argv[1]).read('xl/worksheets/sheet%d.xml' % index).decode()
+print(json.dumps(dict(re.findall(r'<c r="([A-Z]+[0-9]+)"[^>]*>(?:<f>[^<]*</f>)?<v>([^<]*)</v>', xml))))`, file], { encoding: 'utf8' }));
+}
+
+test('round numbers and formula results are stored as plain digits', async () => {
+  await start('simple.xlsx');
+  await page.evaluate(() => stilaro.foglio_vai('L2'));
+  for (const typed of ['20', '100', '1000', '82,5', '0,001', '1000000', '=L2*5', '=L4/8']) {
+    await page.keyboard.type(typed);
+    await page.keyboard.press('Enter');
+  }
+  const v = storedValues(await savedNow());
+  assert.deepEqual(['L2', 'L3', 'L4', 'L5', 'L6', 'L7', 'L8', 'L9'].map((a) => v[a]),
+    ['20', '100', '1000', '82.5', '0.001', '1000000', '100', '125']);
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 
 test('a refused save keeps the change unsaved; foglio_conferma saves at once', async () => {
@@ -226,6 +262,72 @@ test('undo, the mouse and Escape', async () => {
   const file = join(scratch, 'cliccata.xlsx');
   writeFileSync(file, Buffer.from(bytes));
   assert.match(whereIs(file, 'cliccata'), /^\['[A-Z]+[0-9]+'\]$/);
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+});
+
+test('a double-click opens the cell for editing with its text', async () => {
+  await start('simple.xlsx');
+  const box = await page.locator('#foglio').boundingBox();
+  // A1: right of the row headers, below the edit bar and the column headers.
+  await page.mouse.dblclick(box.x + 60, box.y + 58);
+  await page.keyboard.type('!');
+  await page.keyboard.press('Enter');
+  assert.equal(cellsOf(await savedNow(), ['A1']).cells.A1, 'ATLETA: MARIO ROSSI!');
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+});
+
+test('while a formula is typed, arrows and a click write references', async () => {
+  await start('simple.xlsx');
+  await page.evaluate(() => stilaro.foglio_vai('L2'));
+  // L2 now stands at the grid's top left.
+  const box = await page.locator('#foglio').boundingBox();
+  await page.keyboard.type('10');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('20');
+  await page.keyboard.press('Enter');
+  await page.keyboard.type('=');
+  await page.mouse.click(box.x + 40, box.y + 55);
+  await page.keyboard.type('+');
+  await page.keyboard.press('ArrowUp');
+  await page.screenshot({ path: join(shots, 'pointing.png') });
+  await page.keyboard.press('Enter');
+  const saved = cellsOf(await savedNow(), ['L4']);
+  assert.equal(saved.cells.L4, '=L2+L3');
+  await page.evaluate(() => stilaro.foglio_esito(true, ''));
+});
+
+test('a formula of 100,000 terms, typed or in a file, is worked out in its cell', async () => {
+  const terms = Array(100000).fill('A1').join('+');
+  const file = join(scratch, 'lunga.xlsx');
+  // openpyxl cuts texts at 32,767 characters: the formula is put in the XML afterwards.
+  execFileSync('/usr/bin/python3', ['-c', `
+import io, openpyxl, sys, zipfile
+book = openpyxl.Workbook()
+book.active['A1'] = 2
+book.active['B1'] = '=1'
+packed = io.BytesIO()
+book.save(packed)
+source = zipfile.ZipFile(packed)
+with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as out:
+    for name in source.namelist():
+        data = source.read(name)
+        if name == 'xl/worksheets/sheet1.xml':
+            data = data.replace(b'<f>1</f>', b'<f>' + sys.stdin.read().encode() + b'</f>')
+        out.writestr(name, data)`, file], { input: terms });
+  const errors = [];
+  const listen = (e) => errors.push(e.message);
+  page.on('pageerror', listen);
+  await page.evaluate(async (bytes) => {
+    risposte = 0;
+    salvataggi.length = 0;
+    await stilaro.foglio_avvia(document.getElementById('foglio'), new Uint8Array(bytes), salvaDalStilaro);
+  }, [...readFileSync(file)]);
+  await page.evaluate(() => stilaro.foglio_vai('C1'));
+  await page.keyboard.insertText('=' + terms);
+  await page.keyboard.press('Enter');
+  page.off('pageerror', listen);
+  const v = storedValues(await savedNow());
+  assert.deepEqual([v.B1, v.C1, errors], ['200000', '200000', []]);
   await page.evaluate(() => stilaro.foglio_esito(true, ''));
 });
 

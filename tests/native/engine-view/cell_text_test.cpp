@@ -32,6 +32,22 @@ TEST(CellText, WideNumbersTurnToHashesAndWideTextSpills) {
   EXPECT_EQ(text.lines.size(), 1u);
 }
 
+TEST(CellText, GeneralNumbersRoundToFitTheirCell) {
+  Workbook wb;
+  const CellText pi = cell_text(wb, cell_of(Value::of_number(3.14159265358)), 40, 1);
+  ASSERT_EQ(pi.lines.size(), 1u);
+  EXPECT_TRUE(pi.lines[0].starts_with("3,14")) << pi.lines[0];
+  EXPECT_LE(pi.width, 34);
+  const CellText big = cell_text(wb, cell_of(Value::of_number(123456789012.0)), 64, 1);
+  EXPECT_TRUE(big.lines[0].starts_with("1,2")) << big.lines[0];
+  EXPECT_NE(big.lines[0].find("E+11"), std::string::npos) << big.lines[0];
+  // A fixed format still gives way to hashes.
+  wb.styles.cell_formats.push_back(CellFormat{});
+  wb.styles.cell_formats.back().number_format = 2;  // 0.00
+  const CellText fixed = cell_text(wb, cell_of(Value::of_number(3.14159265358 * 1e6), 1), 40, 1);
+  EXPECT_EQ(fixed.lines[0].find_first_not_of('#'), std::string::npos) << fixed.lines[0];
+}
+
 TEST(CellText, WrappedTextTallerThanItsCellShowsItsBeginning) {
   Workbook wb;
   CellFormat wrap;

@@ -74,6 +74,74 @@ TEST_F(ControllerTest, TypingThenEnterStoresTheValueAndMovesDown) {
   EXPECT_EQ(c.state().active, (CellAddress{19, 5}));
 }
 
+TEST_F(ControllerTest, EnterAfterARunOfTabsReturnsUnderItsFirstCell) {
+  open("simple.xlsx");
+  ASSERT_TRUE(c.go_to("L5"));
+  type("80");
+  c.key(Key::tab, 0);
+  type("8");
+  c.key(Key::tab, 0);
+  type("3");
+  c.key(Key::enter, 0);
+  EXPECT_DOUBLE_EQ(value({4, 13}).number, 3);
+  EXPECT_EQ(c.state().active, (CellAddress{5, 11}));
+  // Without typing, and with a step back, the run still begins at L.
+  c.key(Key::tab, 0);
+  c.key(Key::tab, 0);
+  c.key(Key::tab, kShift);
+  c.key(Key::enter, 0);
+  EXPECT_EQ(c.state().active, (CellAddress{6, 11}));
+  // A run broken by another move is forgotten: Enter goes straight down.
+  c.key(Key::tab, 0);
+  c.key(Key::down, 0);
+  c.key(Key::enter, 0);
+  EXPECT_EQ(c.state().active, (CellAddress{8, 12}));
+}
+
+TEST_F(ControllerTest, ArrowsAndClicksPointAtCellsWhileAFormulaIsTyped) {
+  open("simple.xlsx");
+  ASSERT_TRUE(c.go_to("L2"));
+  type("10");
+  c.key(Key::enter, 0);
+  type("20");
+  c.key(Key::enter, 0);
+  // In L4: "=", two steps up give L2; "+" then a click on L3; Enter stores the sum.
+  type("=");
+  EXPECT_TRUE(c.key(Key::up, 0) & kEditSync);
+  c.key(Key::up, 0);
+  EXPECT_EQ(c.edit_text(), "=L2");
+  EXPECT_EQ(c.state().active, (CellAddress{3, 11}));
+  type("=L2+");
+  const Rect l3 = c.layout().cell_rect({2, 11});
+  EXPECT_TRUE(c.pointer(PointerKind::down, l3.x + 3, l3.y + 3, 0, 1) & kEditSync);
+  c.pointer(PointerKind::up, l3.x + 3, l3.y + 3, 0, 0);
+  EXPECT_EQ(c.edit_text(), "=L2+L3");
+  EXPECT_EQ(c.edit_caret(), 6);
+  c.key(Key::enter, 0);
+  EXPECT_EQ(c.workbook().sheets[0].cell({3, 11})->formula, "L2+L3");
+  EXPECT_DOUBLE_EQ(value({3, 11}).number, 30);
+  // Shift+arrows and a drag make ranges; after a reference, arrows no longer point.
+  type("=SOMMA(");
+  c.key(Key::up, 0);
+  c.key(Key::up, kShift);
+  c.key(Key::up, kShift);
+  EXPECT_EQ(c.edit_text(), "=SOMMA(L2:L4");
+  type("=SOMMA(L2:L4)+");
+  const Rect l2 = c.layout().cell_rect({1, 11});
+  c.pointer(PointerKind::down, l2.x + 3, l2.y + 3, 0, 1);
+  c.pointer(PointerKind::move, l3.x + 3, l3.y + 3, 0, 0);
+  c.pointer(PointerKind::up, l3.x + 3, l3.y + 3, 0, 0);
+  EXPECT_EQ(c.edit_text(), "=SOMMA(L2:L4)+L2:L3");
+  type("=SOMMA(L2:L4)+1");
+  EXPECT_EQ(c.key(Key::left, 0) & kEditSync, 0u);
+  EXPECT_DOUBLE_EQ(value({4, 11}).number, 61);
+  // Outside a formula an arrow still closes the cell.
+  type("testo");
+  c.key(Key::right, 0);
+  EXPECT_EQ(value({4, 10}).text, "testo");
+  EXPECT_EQ(c.state().active, (CellAddress{4, 11}));
+}
+
 TEST_F(ControllerTest, EscapeLeavesTheCellAsItWas) {
   open("simple.xlsx");
   ASSERT_TRUE(c.go_to("A1"));
@@ -144,6 +212,22 @@ TEST_F(ControllerTest, GoToPutsTheCellAtTheTopLeft) {
   EXPECT_FALSE(c.go_to("nome che non c'è"));
 }
 
+TEST_F(ControllerTest, GoToACellHiddenByAMergeSelectsTheMergesFirstCell) {
+  open("year-card.xlsx");
+  ASSERT_NE(c.workbook().sheets[0].merge_at({5, 4}), nullptr);  // E6 lies inside A6:Y6
+  ASSERT_TRUE(c.go_to("E6"));
+  EXPECT_EQ(c.state().active, (CellAddress{5, 0}));
+  EXPECT_EQ(c.selection(), (CellRange{{5, 0}, {5, 24}}));
+  type("settimana");
+  c.key(Key::enter, 0);
+  EXPECT_EQ(value({5, 0}).text, "settimana");
+  EXPECT_TRUE(value({5, 4}).is_empty());
+  // A range starting inside a merge starts at the merge.
+  ASSERT_TRUE(c.go_to("C6:C8"));
+  EXPECT_EQ(c.state().active, (CellAddress{5, 0}));
+  EXPECT_EQ(c.selection().first, (CellAddress{5, 0}));
+}
+
 TEST_F(ControllerTest, GoToFieldTakesTypingAndEnter) {
   open("year-card.xlsx");
   const Rect name = c.layout().name_box();
@@ -209,6 +293,46 @@ TEST_F(ControllerTest, CopyAndPasteTabSeparatedText) {
   EXPECT_TRUE(c.cut(cut) & kChanged);
   EXPECT_NE(cut.find('4'), std::string::npos);
   EXPECT_TRUE(value({5, 12}).is_empty());
+}
+
+TEST_F(ControllerTest, CopiedFormulasPasteAsFormulasWithTheirReferencesMoved) {
+  open("simple.xlsx");
+  ASSERT_TRUE(c.go_to("L2"));
+  for (const char* typed : {"40", "50", "60", "=SUM(L2:L4)", "=$L$5*2"}) {
+    type(typed);
+    c.key(Key::enter, 0);
+  }
+  ASSERT_TRUE(c.go_to("L5:L6"));
+  const std::string copied = c.copy();
+  EXPECT_EQ(copied, "150\r\n300\r\n");  // other programs get the values
+  ASSERT_TRUE(c.go_to("M5"));
+  EXPECT_TRUE(c.paste("150\n300\n") & kChanged);  // line ends as a clipboard may give them back
+  const Sheet& sheet = c.workbook().sheets[0];
+  EXPECT_EQ(sheet.cell({4, 12})->formula, "SUM(M2:M4)");
+  EXPECT_EQ(sheet.cell({5, 12})->formula, "$L$5*2");
+  EXPECT_DOUBLE_EQ(value({4, 12}).number, 0);
+  // The pasted formula follows its new neighbours, and one undo takes the paste back.
+  ASSERT_TRUE(c.go_to("M2"));
+  type("7");
+  c.commit();
+  EXPECT_DOUBLE_EQ(value({4, 12}).number, 7);
+  c.key(Key::undo, kCtrl);
+  c.key(Key::undo, kCtrl);
+  EXPECT_EQ(sheet.cell({4, 12}), nullptr);
+  // Text from elsewhere still pastes as typed values.
+  ASSERT_TRUE(c.go_to("N5"));
+  c.paste("=L2");
+  EXPECT_EQ(sheet.cell({4, 13})->formula, "L2");
+  ASSERT_TRUE(c.go_to("N6"));
+  c.paste("150");
+  EXPECT_FALSE(sheet.cell({5, 13})->has_formula());
+  // A cut moves formulas without changing what they refer to.
+  ASSERT_TRUE(c.go_to("L5"));
+  std::string cut;
+  c.cut(cut);
+  ASSERT_TRUE(c.go_to("P9"));
+  c.paste(cut);
+  EXPECT_EQ(sheet.cell({8, 15})->formula, "SUM(L2:L4)");
 }
 
 TEST_F(ControllerTest, WholeColumnsAndTheWholeSheetCopyOnlyWhatIsWritten) {

@@ -185,6 +185,17 @@ TEST_F(EditorTest, FiltersHideRowsByValue) {
   EXPECT_FALSE(ed.set_filter(0, 3, std::nullopt));
 }
 
+TEST(Input, TextWithLineBreaksTurnsOnWrapping) {
+  Workbook wb = new_workbook();
+  Editor ed(wb, {kToday});
+  ASSERT_TRUE(ed.set_input(0, {1, 1}, "riga uno\nriga due"));
+  const Cell* cell = wb.sheets[0].cell({1, 1});
+  ASSERT_NE(cell, nullptr);
+  EXPECT_TRUE(wb.styles.cell_format(cell->style).alignment.wrap);
+  ASSERT_TRUE(ed.set_input(0, {1, 2}, "una riga"));
+  EXPECT_FALSE(wb.styles.cell_format(wb.sheets[0].cell({1, 2})->style).alignment.wrap);
+}
+
 TEST(GoTo, CellsRangesSheetsAndNames) {
   auto r = read_xlsx(test::fixture("libreoffice-multisheet.xlsx"));
   ASSERT_TRUE(r.workbook);

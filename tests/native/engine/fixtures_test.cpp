@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "test_files.h"
 #include "edit.h"
@@ -86,6 +87,55 @@ TEST(Fixtures, HostilePartsReadWithoutCrashing) {
   r = read_xlsx(with_sheet("<worksheet " + ns + "><sheetData><row r=\"1\"><c r=\"A1\"><v>1</v>"));
   EXPECT_FALSE(r.workbook);
   EXPECT_EQ(r.error, "il file .xlsx contiene XML che non riesco a leggere");
+}
+
+// simple.xlsx with some parts replaced.
+std::vector<std::uint8_t> with_parts(const std::map<std::string, std::string>& parts) {
+  auto original = test::fixture("simple.xlsx");
+  zip::Archive ar;
+  EXPECT_EQ(zip::read_archive(original, ar), zip::ReadError::None);
+  zip::Writer w;
+  for (const auto& e : ar.entries) {
+    if (auto p = parts.find(e.name); p != parts.end()) w.add(e.name, p->second, e.time, e.date);
+    else w.copy(original, e);
+  }
+  return w.finish();
+}
+
+std::string part_of(const char* card, const char* name) {
+  auto bytes = test::fixture(card);
+  zip::Archive ar;
+  zip::read_archive(bytes, ar);
+  return *zip::extract(bytes, *ar.find(name));
+}
+
+TEST(Fixtures, OversizedPartsAndTextsAreRefusedBeforeTheyFillMemory) {
+  const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+  auto sheet_of = [&](const std::string& text) {
+    return "<worksheet " + ns + "><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>" + text +
+           "</t></is></c></row></sheetData></worksheet>";
+  };
+  const std::string too_big = "il file .xlsx è troppo grande per Stilaro (più di 16 MB in una parte o di 32 MB in tutto)";
+  const std::string too_long = "il file .xlsx ha una cella con più di 32.767 caratteri";
+  // One cell of 20 MB: a few kilobytes once compressed.
+  auto r = read_xlsx(with_sheet(sheet_of(std::string(20u << 20, 'x'))));
+  EXPECT_FALSE(r.workbook);
+  EXPECT_EQ(r.error, too_big);
+  // Three parts under the limit of one part, over the limit of all.
+  const std::string padding = "<!--" + std::string(12u << 20, ' ') + "-->";
+  r = read_xlsx(with_parts({{"xl/worksheets/sheet1.xml", sheet_of("x") + padding},
+                            {"xl/styles.xml", part_of("simple.xlsx", "xl/styles.xml") + padding},
+                            {"xl/theme/theme1.xml", part_of("simple.xlsx", "xl/theme/theme1.xml") + padding}}));
+  EXPECT_FALSE(r.workbook);
+  EXPECT_EQ(r.error, too_big);
+  // A cell's text may hold 32,767 characters, not one more (è counts as one).
+  std::string longest;
+  for (int i = 0; i < 32767; ++i) longest += "è";
+  r = read_xlsx(with_sheet(sheet_of(longest)));
+  ASSERT_TRUE(r.workbook) << r.error;
+  r = read_xlsx(with_sheet(sheet_of(longest + "x")));
+  EXPECT_FALSE(r.workbook);
+  EXPECT_EQ(r.error, too_long);
 }
 
 TEST(Fixtures, PartsWithAByteOrderMarkRead) {

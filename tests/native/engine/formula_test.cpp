@@ -1,6 +1,10 @@
 // Formula results against a table of expected values, recalculation order and cycles.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
+#include <functional>
+
+#include "edit.h"
 #include "formula.h"
 #include "number_format.h"
 #include "workbook.h"
@@ -185,6 +189,50 @@ TEST(Formula, LongChainsEvaluateAndDeepNestingIsRefused) {
   std::string calls;
   for (int i = 0; i < 500; ++i) calls += "ABS(";
   EXPECT_FALSE(formula_is_valid(calls + "1" + std::string(500, ')')));
+}
+
+// Runs `work` on a thread with a stack smaller than the browser gives the module.
+void on_small_stack(std::function<void()> work) {
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, 256 * 1024);
+  pthread_t thread;
+  auto run = [](void* w) -> void* {
+    (*static_cast<std::function<void()>*>(w))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attr, run, &work), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attr);
+}
+
+TEST(Formula, AHundredThousandTermsFitASmallStack) {
+  std::string sum = "A1", text = "\"a\"", product = "1";
+  for (int i = 0; i < 99999; ++i) {
+    sum += "+A1";
+    text += "&\"a\"";
+    product += "*1";
+  }
+  Value sum_value, text_value, product_value, stored;
+  bool typed = false;
+  on_small_stack([&] {
+    Workbook wb = new_workbook();
+    wb.sheets[0].cell_at({0, 0}).value = Value::of_number(2);
+    sum_value = evaluate_formula(wb, 0, {5, 5}, sum, {});
+    text_value = evaluate_formula(wb, 0, {5, 5}, text, {});
+    product_value = evaluate_formula(wb, 0, {5, 5}, product, {});
+    // Typed into a cell, and recalculated with the workbook.
+    Editor editor(wb, {});
+    typed = editor.set_input(0, {1, 0}, "=" + sum);
+    wb.sheets[0].cell_at({2, 0}).formula = product;
+    recalculate(wb, {});
+    stored = wb.sheets[0].value({1, 0});
+  });
+  EXPECT_DOUBLE_EQ(sum_value.number, 200000);
+  EXPECT_EQ(text_value.text.size(), 100000u);
+  EXPECT_DOUBLE_EQ(product_value.number, 1);
+  EXPECT_TRUE(typed);
+  EXPECT_DOUBLE_EQ(stored.number, 200000);
 }
 
 TEST(Formula, ShiftMovesRelativeReferencesOnly) {

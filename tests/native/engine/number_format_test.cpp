@@ -65,6 +65,10 @@ TEST(NumberFormat, TableOfTexts) {
   for (const auto& c : cases) EXPECT_EQ(format_value(Value::of_number(c.value), c.code).text, c.expected) << c.code;
 }
 
+TEST(NumberFormat, HugeFixedDenominatorsAreText) {
+  EXPECT_EQ(format_value(Value::of_number(3), "0/5555555555").text, "3/5555555555");
+}
+
 TEST(NumberFormat, NonNumbers) {
   EXPECT_EQ(format_value(Value::of_text("panca"), "0.00").text, "panca");
   EXPECT_EQ(format_value(Value::of_text("panca"), "@\" piana\"").text, "panca piana");
