@@ -117,7 +117,7 @@ bool read_chart(const pugi::xml_node& space, const ThemeColors& theme, Chart& ch
     ChartSeries series;
     auto tx = xml::child(s, "tx");
     series.name_ref = reference(tx);
-    series.name = all_text(xml::child(tx, "v")).empty() ? all_text(tx) : xml::text(xml::child(tx, "v"));
+    series.name = xml::child(tx, "v") ? xml::text(xml::child(tx, "v")) : all_text(tx);
     if (!series.name_ref.empty()) series.name = all_text(xml::child(xml::child(tx, "strRef"), "strCache"));
     series.categories = reference(xml::child(s, chart.kind == Chart::Kind::Scatter ? "xVal" : "cat"));
     series.values = reference(xml::child(s, chart.kind == Chart::Kind::Scatter ? "yVal" : "val"));

@@ -44,6 +44,7 @@ TEST(Charts, TheCardsChartsAreReadWithKindTitlesAnchorsAndReferences) {
   ASSERT_EQ(charts[0].series.size(), 4u);
   EXPECT_EQ(charts[0].series[1].values, "'Scheda'!$B$3:$G$3");
   EXPECT_FALSE(charts[3].series[0].line);
+  EXPECT_EQ(charts[3].series[0].name, "Carico");  // a literal name, not a reference
 }
 
 TEST(Charts, SeriesTakeTheirNamesAndNumbersFromTheCellsAsTheyAreNow) {
