@@ -347,6 +347,10 @@ AxisScale axis_scale(double lo, double hi) {
   if (lo > 0) lo = 0;
   if (hi < 0) hi = 0;
   if (hi - lo < 1e-12) hi = lo + 1;
+  // A little room past the outermost number, so the top point never sits on the frame.
+  const double room = (hi - lo) * 0.05;
+  if (hi > 0) hi += room;
+  if (lo < 0) lo -= room;
   // At most seven steps of 1, 2 or 5 times a power of ten.
   const double power = std::pow(10.0, std::floor(std::log10((hi - lo) / 7)));
   double step = power * 10;
