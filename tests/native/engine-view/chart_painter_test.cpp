@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "core/formula.h"
 #include "core/xlsx_reader.h"
+#include "view/conditional_look.h"
 #include "view/controller.h"
 #include "view/painter.h"
 
@@ -124,6 +126,35 @@ TEST(Charts, ChartsStandAtTheirAnchorsAndScrollWithTheSheet) {
   EXPECT_TRUE(shows("Volume settimanale"));
   EXPECT_TRUE(shows("SETT 6"));
   EXPECT_GE(paths, 4u + 4u);  // four load lines, four pie slices at least
+}
+
+}  // namespace
+}  // namespace stilaro::view
+
+namespace stilaro::view {
+namespace {
+
+// The same card saved by the office suite: its own chart and rule markup, the same drawing.
+TEST(Charts, TheCardSavedByTheOtherWriterGivesTheSameChartsAndRules) {
+  auto read = read_xlsx(fixture("drawn-card-libreoffice.xlsx"));
+  ASSERT_TRUE(read.workbook.has_value()) << read.error;
+  const Workbook& wb = *read.workbook;
+  const auto& charts = wb.sheets[0].charts;
+  ASSERT_EQ(charts.size(), 4u);
+  std::vector<Chart::Kind> kinds;
+  for (const Chart& c : charts) kinds.push_back(c.kind);
+  std::sort(kinds.begin(), kinds.end());
+  EXPECT_EQ(kinds, (std::vector<Chart::Kind>{Chart::Kind::Line, Chart::Kind::Column, Chart::Kind::Pie, Chart::Kind::Scatter}));
+  const Chart& line = *std::find_if(charts.begin(), charts.end(), [](const Chart& c) { return c.kind == Chart::Kind::Line; });
+  const auto data = chart_data(wb, 0, line);
+  ASSERT_EQ(data.size(), 4u);
+  EXPECT_EQ(data[2].name, "Stacco");
+  EXPECT_EQ(data[2].values[5], 120);
+  const ConditionalLooks looks(wb, 0, {});
+  EXPECT_EQ(looks.at({2, 6}).fill, 0xFFFFC7CEu);
+  EXPECT_EQ(looks.at({1, 7}).fill, 0xFFC6EFCEu);
+  EXPECT_EQ(looks.at({7, 1}).fill, 0xFFF8696Bu);
+  EXPECT_GT(looks.at({4, 8}).bar, 0.8);
 }
 
 }  // namespace
