@@ -86,6 +86,7 @@ class Editor {
   std::uint64_t revision() const { return revision_; }
 
   void set_today(double today) { options_.today = today; }
+  const RecalcOptions& options() const { return options_; }
 
  private:
   struct CellChange {

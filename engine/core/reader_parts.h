@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,12 @@ std::string string_item_text(const pugi::xml_node& item);
 
 void read_sheet(const pugi::xml_node& worksheet, const std::vector<std::string>& shared_strings,
                 Sheet& sheet);
+
+// Parses a part of the package; false when it is missing or unreadable.
+using PartLoader = std::function<bool(std::string_view path, pugi::xml_document& doc)>;
+void read_charts(const PartLoader& load, std::string_view sheet_part, const ThemeColors& theme, Sheet& sheet);
+
+void read_conditional_formats(const pugi::xml_node& worksheet, const ThemeColors& theme, Sheet& sheet);
 
 // Resolves a relationship target against the folder of the part that holds it.
 std::string resolve_target(std::string_view part, std::string_view target);

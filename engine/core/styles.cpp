@@ -89,3 +89,21 @@ std::uint32_t Styles::with_number_format(std::uint32_t base, std::string_view co
 }
 
 }  // namespace stilaro
+
+namespace stilaro {
+
+Hatch hatch_named(std::string_view pattern_type) {
+  static constexpr std::array<std::pair<std::string_view, Hatch>, 17> kNames = {{
+      {"darkGray", Hatch::DarkGray}, {"mediumGray", Hatch::MediumGray}, {"lightGray", Hatch::LightGray},
+      {"gray125", Hatch::Gray125}, {"gray0625", Hatch::Gray0625},
+      {"darkHorizontal", Hatch::DarkHorizontal}, {"darkVertical", Hatch::DarkVertical},
+      {"darkDown", Hatch::DarkDown}, {"darkUp", Hatch::DarkUp}, {"darkGrid", Hatch::DarkGrid},
+      {"darkTrellis", Hatch::DarkTrellis}, {"lightHorizontal", Hatch::LightHorizontal},
+      {"lightVertical", Hatch::LightVertical}, {"lightDown", Hatch::LightDown}, {"lightUp", Hatch::LightUp},
+      {"lightGrid", Hatch::LightGrid}, {"lightTrellis", Hatch::LightTrellis}}};
+  for (const auto& [name, hatch] : kNames)
+    if (name == pattern_type) return hatch;
+  return Hatch::None;
+}
+
+}  // namespace stilaro

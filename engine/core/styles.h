@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,11 +35,21 @@ struct Font {
   friend bool operator==(const Font&, const Font&) = default;
 };
 
+// The non-solid patterns: the background colour with the foreground colour drawn over
+// it as dots or lines.
+enum class Hatch : std::uint8_t {
+  None, DarkGray, MediumGray, LightGray, Gray125, Gray0625,
+  DarkHorizontal, DarkVertical, DarkDown, DarkUp, DarkGrid, DarkTrellis,
+  LightHorizontal, LightVertical, LightDown, LightUp, LightGrid, LightTrellis
+};
+Hatch hatch_named(std::string_view pattern_type);
+
 struct Fill {
   enum class Pattern : std::uint8_t { None, Solid, Gray125, Other };
   Pattern pattern = Pattern::None;
   Color foreground;  // the colour of a solid fill
   Color background;
+  Hatch hatch = Hatch::None;  // for Gray125 and Other
   friend bool operator==(const Fill&, const Fill&) = default;
 };
 
@@ -81,12 +92,20 @@ struct CellFormat {
   friend bool operator==(const CellFormat&, const CellFormat&) = default;
 };
 
+// What a conditional format rule changes of a cell's look; unset parts stay as they are.
+struct DifferentialFormat {
+  Color font_color;
+  std::optional<bool> bold, italic, underline, strike;
+  Color fill;  // the solid colour laid over the cell, None when the rule keeps the fill
+};
+
 struct Styles {
   std::vector<Font> fonts{Font{}};
   std::vector<Fill> fills{Fill{}, Fill{Fill::Pattern::Gray125, {}, {}}};
   std::vector<Border> borders{Border{}};
   std::vector<CellFormat> cell_formats{CellFormat{}};
   std::map<std::uint32_t, std::string> custom_number_formats;  // id -> format code
+  std::vector<DifferentialFormat> differential_formats;         // dxf records, by index
 
   // Cell formats and custom number formats up to these counts came from the file;
   // anything beyond was added by editing and makes the writer rewrite the styles part.

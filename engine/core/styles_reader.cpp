@@ -116,9 +116,37 @@ Fill read_fill(const pugi::xml_node& f, const ThemeColors& theme) {
   else if (type == "gray125") fill.pattern = Fill::Pattern::Gray125;
   else if (type.empty() || type == "none") fill.pattern = Fill::Pattern::None;
   else fill.pattern = Fill::Pattern::Other;
+  fill.hatch = hatch_named(type);
   fill.foreground = read_color(xml::child(p, "fgColor"), theme);
   fill.background = read_color(xml::child(p, "bgColor"), theme);
   return fill;
+}
+
+std::optional<bool> flag(const pugi::xml_node& font, std::string_view name) {
+  auto n = xml::child(font, name);
+  if (!n) return std::nullopt;
+  auto v = xml::value(xml::attribute(n, "val"));
+  if (name == "u") return v != "none";
+  return xml::boolean(xml::attribute(n, "val"), true);
+}
+
+DifferentialFormat read_dxf(const pugi::xml_node& d, const ThemeColors& theme) {
+  DifferentialFormat out;
+  if (auto f = xml::child(d, "font")) {
+    out.font_color = read_color(xml::child(f, "color"), theme);
+    out.bold = flag(f, "b");
+    out.italic = flag(f, "i");
+    out.underline = flag(f, "u");
+    out.strike = flag(f, "strike");
+  }
+  // A rule's solid fill keeps its colour in bgColor; some writers use fgColor.
+  if (auto p = xml::child(xml::child(d, "fill"), "patternFill")) {
+    if (xml::value(xml::attribute(p, "patternType")) != "none") {
+      out.fill = read_color(xml::child(p, "bgColor"), theme);
+      if (!out.fill.is_set()) out.fill = read_color(xml::child(p, "fgColor"), theme);
+    }
+  }
+  return out;
 }
 
 Border read_border(const pugi::xml_node& b, const ThemeColors& theme) {
@@ -244,6 +272,7 @@ Styles read_styles(const pugi::xml_node& root, const ThemeColors& theme) {
     cf.alignment = read_alignment(xml::child(x, "alignment"));
     st.cell_formats.push_back(cf);
   }
+  for (auto d : xml::children(xml::child(root, "dxfs"), "dxf")) st.differential_formats.push_back(read_dxf(d, theme));
   if (st.fonts.empty()) st.fonts.emplace_back();
   if (st.cell_formats.empty()) st.cell_formats.emplace_back();
   st.file_cell_format_count = st.cell_formats.size();

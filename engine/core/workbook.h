@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "address.h"
+#include "chart.h"
+#include "conditional_format.h"
 #include "styles.h"
 #include "value.h"
 
@@ -79,6 +81,8 @@ struct Sheet {
   std::vector<CellRange> merges;
   SheetView view;
   std::optional<AutoFilter> auto_filter;
+  std::vector<ConditionalFormat> conditional_formats;
+  std::vector<Chart> charts;
   double default_row_height = 15;     // points
   double default_column_width = 8.43;  // characters
 

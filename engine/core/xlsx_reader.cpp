@@ -172,6 +172,14 @@ ReadResult read(std::span<const std::uint8_t> bytes) {
     pugi::xml_document doc;
     parts.load(pkg->sheet_paths[i], doc, true);
     reader::read_sheet(doc.document_element(), pkg->shared_strings, wb.sheets[i]);
+    reader::read_conditional_formats(doc.document_element(), theme, wb.sheets[i]);
+    // A damaged chart is left out, never a reason to refuse the card.
+    reader::read_charts([&](std::string_view path, pugi::xml_document& part) {
+      const zip::Entry* e = pkg->archive.find(path);
+      if (!e) return false;
+      auto text = zip::extract(pkg->bytes, *e);
+      return text && xml::parse(part, *text);
+    }, pkg->sheet_paths[i], theme, wb.sheets[i]);
   }
   for (const Sheet& sheet : wb.sheets)
     for (const auto& [r, row] : sheet.rows)

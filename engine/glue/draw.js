@@ -95,10 +95,85 @@ function drawList(ctx, dpr) {
         i += 6;
         break;
       }
+      case 8: {  // pattern
+        const x = px(f32[i]), y = px(f32[i + 1]);
+        if (u32[i + 6] >>> 24) {
+          ctx.fillStyle = cssColour(u32[i + 6]);
+          ctx.fillRect(x, y, px(f32[i] + f32[i + 2]) - x, px(f32[i + 1] + f32[i + 3]) - y);
+        }
+        ctx.fillStyle = hatchPattern(ctx, u32[i + 4], u32[i + 5], dpr);
+        ctx.fillRect(x, y, px(f32[i] + f32[i + 2]) - x, px(f32[i + 1] + f32[i + 3]) - y);
+        i += 7;
+        break;
+      }
+      case 9: {  // path
+        const count = u32[i];
+        ctx.beginPath();
+        for (let k = 0; k < count; k++) {
+          const x = f32[i + 4 + 2 * k] * dpr, y = f32[i + 5 + 2 * k] * dpr;
+          if (k === 0) ctx.moveTo(x, y); else ctx.lineTo(x, y);
+        }
+        if (u32[i + 3]) {
+          ctx.closePath();
+          ctx.fillStyle = cssColour(u32[i + 2]);
+          ctx.fill();
+        } else {
+          ctx.strokeStyle = cssColour(u32[i + 2]);
+          ctx.lineWidth = Math.max(1, f32[i + 1] * dpr);
+          ctx.lineJoin = 'round';
+          ctx.setLineDash([]);
+          ctx.stroke();
+        }
+        i += 4 + 2 * count;
+        break;
+      }
       default:
         throw new Error('Stilaro: elenco di disegno guasto');
     }
   }
+}
+
+// One tile per hatch and colour, repeated over the cell: an 8-pixel cell of dots or lines
+// in the order of the Hatch names (darkGray … lightTrellis).
+const hatches = new Map();
+const HATCH_TILES = [
+  null,
+  ['xxx.xxx.', 'x.xxx.xx', 'xxx.xxx.', 'x.xxx.xx'],  // darkGray
+  ['x.x.x.x.', '.x.x.x.x'],  // mediumGray
+  ['x...x...', '..x...x.', 'x...x...', '..x...x.'],  // lightGray
+  ['x.......', '........', '....x...', '........'],  // gray125
+  ['x.......', '........', '........', '........', '....x...', '........', '........', '........'],  // gray0625
+  ['xxxxxxxx', 'xxxxxxxx', '........', '........'],  // darkHorizontal
+  ['xx..xx..'],  // darkVertical
+  ['xx..', '.xx.', '..xx', 'x..x'],  // darkDown
+  ['..xx', '.xx.', 'xx..', 'x..x'],  // darkUp
+  ['xxxx', 'xxxx', 'xx..', 'xx..'],  // darkGrid
+  ['xx..', 'xxxx', '..xx', 'xxxx'],  // darkTrellis
+  ['xxxx', '....', '....', '....'],  // lightHorizontal
+  ['x...'],  // lightVertical
+  ['x...', '.x..', '..x.', '...x'],  // lightDown
+  ['...x', '..x.', '.x..', 'x...'],  // lightUp
+  ['xxxx', 'x...', 'x...', 'x...'],  // lightGrid
+  ['x.x.', '.x..', 'x.x.', '...x'],  // lightTrellis
+];
+
+function hatchPattern(ctx, hatch, argb, dpr) {
+  const key = hatch + ':' + argb + ':' + dpr;
+  let made = hatches.get(key);
+  if (made) return made;
+  const rows = HATCH_TILES[hatch] || HATCH_TILES[2];
+  const scale = Math.max(1, Math.round(dpr));
+  const tile = document.createElement('canvas');
+  tile.width = rows[0].length * scale;
+  tile.height = rows.length * scale;
+  const t = tile.getContext('2d');
+  t.fillStyle = cssColour(argb);
+  rows.forEach((row, y) => {
+    for (let x = 0; x < row.length; x++) if (row[x] === 'x') t.fillRect(x * scale, y * scale, scale, scale);
+  });
+  made = ctx.createPattern(tile, 'repeat');
+  hatches.set(key, made);
+  return made;
 }
 
 function drawFilterButton(ctx, x, y, w, h, active, dpr) {

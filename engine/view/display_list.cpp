@@ -65,4 +65,23 @@ void DisplayList::frame(double x, double y, double w, double h, double width, st
   words_.push_back(argb);
 }
 
+void DisplayList::pattern(double x, double y, double w, double h, std::uint32_t hatch, std::uint32_t foreground,
+                          std::uint32_t background) {
+  op(Op::pattern);
+  num(x), num(y), num(w), num(h);
+  words_.push_back(hatch);
+  words_.push_back(foreground);
+  words_.push_back(background);
+}
+
+void DisplayList::path(const std::vector<double>& xy, double width, std::uint32_t argb, bool filled) {
+  if (xy.size() < 4) return;
+  op(Op::path);
+  words_.push_back(static_cast<std::uint32_t>(xy.size() / 2));
+  num(width);
+  words_.push_back(argb);
+  words_.push_back(filled ? 1 : 0);
+  for (std::size_t i = 0; i + 1 < xy.size(); i += 2) num(xy[i]), num(xy[i + 1]);
+}
+
 }  // namespace stilaro::view

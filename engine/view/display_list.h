@@ -17,6 +17,8 @@ enum class Op : std::uint32_t {
   unclip = 5,         // restores the state saved by the matching clip
   filter_button = 6,  // x y w h active
   frame = 7,          // x y w h width colour
+  pattern = 8,        // x y w h hatch foreground background (a Hatch of core/styles.h)
+  path = 9,           // count width colour filled, then count x y pairs
 };
 
 enum class LineStyle : std::uint32_t { solid = 0, dashed = 1, dotted = 2, double_ = 3 };
@@ -45,6 +47,11 @@ class DisplayList {
   void unclip();
   void filter_button(double x, double y, double w, double h, bool active);
   void frame(double x, double y, double w, double h, double width, std::uint32_t argb);
+  // A patterned fill: background (when its alpha is not 0), then hatch lines or dots.
+  void pattern(double x, double y, double w, double h, std::uint32_t hatch, std::uint32_t foreground,
+               std::uint32_t background);
+  // Points joined by lines of `width`, or, when filled, the closed shape they enclose.
+  void path(const std::vector<double>& xy, double width, std::uint32_t argb, bool filled);
 
   const std::vector<std::uint32_t>& words() const { return words_; }
   const std::string& strings() const { return strings_; }

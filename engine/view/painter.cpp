@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
 
 #include "core/number_format.h"
 #include "view/cell_text.h"
+#include "view/chart_painter.h"
+#include "view/conditional_look.h"
 #include "view/text_metrics.h"
 
 namespace stilaro::view {
@@ -75,7 +79,8 @@ LineStyle border_line(BorderSide::Style s) {
 class Painter {
  public:
   Painter(const Controller& c, DisplayList& out)
-      : c_(c), out_(out), wb_(c.workbook()), sheet_(wb_.sheets[c.sheet()]), l_(c.layout()), z_(c.state().zoom) {
+      : c_(c), out_(out), wb_(c.workbook()), sheet_(wb_.sheets[c.sheet()]), l_(c.layout()), z_(c.state().zoom),
+        looks_(wb_, c.sheet(), c.editor().options()) {
     // Only merges touching the rows on screen matter to this frame.
     const std::int32_t top = std::max(0, l_.first_row() - 1), bottom = l_.last_row() + 1;
     const std::int32_t frozen = l_.viewport().frozen_rows;
@@ -92,6 +97,7 @@ class Painter {
     if (v.frozen_cols) pane(rows, frozen_cols);
     if (v.frozen_rows) pane(frozen_rows, cols);
     if (v.frozen_rows && v.frozen_cols) pane(frozen_rows, frozen_cols);
+    paint_charts(wb_, c_.sheet(), l_, z_, out_);
     frozen_lines();
     scroll_bars();
     headers(frozen_cols, cols, frozen_rows, rows);
@@ -170,21 +176,56 @@ class Painter {
     return 0;
   }
 
+  // A solid fill, or a pattern: the foreground's dots or lines over the background.
+  void fill(const Rect& r, std::uint32_t style, bool merged) {
+    const Fill& f = wb_.styles.fill_of(style);
+    if (f.hatch != Hatch::None && (f.pattern == Fill::Pattern::Other || f.pattern == Fill::Pattern::Gray125)) {
+      const std::uint32_t fg = f.foreground.is_set() && f.foreground.kind != Color::Kind::Auto ? f.foreground.argb : kInk;
+      const std::uint32_t bg = f.background.is_set() && f.background.kind != Color::Kind::Auto ? f.background.argb : kWhite;
+      out_.pattern(r.x, r.y, r.w, r.h, static_cast<std::uint32_t>(f.hatch), fg, bg);
+      return;
+    }
+    const std::uint32_t colour = fill_colour(style);
+    if (colour || merged) out_.rect(r.x, r.y, r.w, r.h, colour ? colour : kWhite);
+  }
+
   void fills(const Span& rows, const Span& cols) {
     cells(rows, cols, [&](CellAddress a, const Cell& cell) {
-      if (merge_at(a)) return;
-      if (std::uint32_t colour = fill_colour(cell.style)) {
-        const Rect r = l_.cell_rect(a);
-        out_.rect(r.x, r.y, r.w, r.h, colour);
-      }
+      if (!merge_at(a)) fill(l_.cell_rect(a), cell.style, false);
     });
     // A merged range shows its first cell's fill, and no grid lines inside.
     for (const CellRange* m : merges_in(rows, cols)) {
       const Cell* first = sheet_.cell(m->first);
-      std::uint32_t colour = first ? fill_colour(first->style) : 0;
-      const Rect r = l_.range_rect(*m);
-      out_.rect(r.x, r.y, r.w, r.h, colour ? colour : kWhite);
+      fill(l_.range_rect(*m), first ? first->style : 0, true);
     }
+    conditional_fills(rows, cols);
+  }
+
+  const ConditionalLook& look(CellAddress a) {
+    auto [it, added] = looks_seen_.try_emplace({a.row, a.col});
+    if (added) it->second = looks_.at(a);
+    return it->second;
+  }
+
+  // Conditional formats reach empty cells too, so every visible cell of their ranges is asked.
+  void conditional_fills(const Span& rows, const Span& cols) {
+    for (const ConditionalFormat& f : sheet_.conditional_formats)
+      for (const CellRange& range : f.ranges)
+        for (std::int32_t r = std::max(rows.first, range.first.row); r <= std::min(rows.last, range.last.row); ++r) {
+          if (l_.geometry().rows.hidden(r)) continue;
+          for (std::int32_t c = std::max(cols.first, range.first.col); c <= std::min(cols.last, range.last.col); ++c) {
+            const CellRange* m = merge_at({r, c});
+            if (l_.geometry().cols.hidden(c) || (m && m->first != CellAddress{r, c})) continue;
+            if (!drawn_looks_.insert({r, c}).second) continue;
+            const ConditionalLook& lk = look({r, c});
+            const Rect box = m ? l_.range_rect(*m) : l_.cell_rect({r, c});
+            if (lk.fill) out_.rect(box.x, box.y, box.w, box.h, *lk.fill);
+            if (lk.bar > 0) {
+              const double inset = 2 * z_;
+              out_.rect(box.x + inset, box.y + inset, (box.w - 2 * inset) * lk.bar, box.h - 2 * inset, lk.bar_colour);
+            }
+          }
+        }
   }
 
   bool inner_edge(const CellRange* m, CellAddress a, int dr, int dc) const {
@@ -239,6 +280,14 @@ class Painter {
     if (l_.has_filter_button(a)) box.w -= l_.filter_button(a).w;
     CellText t = cell_text(wb_, cell, box.w, z_);
     if (t.lines.empty()) return;
+    if (!sheet_.conditional_formats.empty()) {
+      const ConditionalLook& lk = look(a);
+      if (lk.text_colour) t.style.colour = *lk.text_colour;
+      t.style.bold = lk.bold.value_or(t.style.bold);
+      t.style.italic = lk.italic.value_or(t.style.italic);
+      t.style.underline = lk.underline.value_or(t.style.underline);
+      t.style.strike = lk.strike.value_or(t.style.strike);
+    }
     Rect clip = box;
     if (t.overflows) {
       // Single-line text spills over empty neighbours on the side it leans to.
@@ -544,6 +593,9 @@ class Painter {
   const Sheet& sheet_;
   const Layout l_;
   const double z_;
+  ConditionalLooks looks_;
+  std::map<std::pair<std::int32_t, std::int32_t>, ConditionalLook> looks_seen_;
+  std::set<std::pair<std::int32_t, std::int32_t>> drawn_looks_;
   std::vector<const CellRange*> merges_;
 };
 

@@ -39,5 +39,26 @@ TEST(DisplayList, WordsFollowTheLayoutTheGlueReads) {
   EXPECT_TRUE(d.strings().empty());
 }
 
+// draw.js reads pattern and path words at these places too; a path of one point is nothing.
+TEST(DisplayList, PatternAndPathWordsFollowTheGlue) {
+  DisplayList d;
+  d.pattern(1, 2, 3, 4, 9, 0xFF1F4E79, 0xFFFFFFFF);
+  d.path({0, 0}, 1, 0xFF000000, false);
+  d.path({10, 20, 30, 40, 50, 60}, 2, 0xFF4472C4, true);
+  const auto& w = d.words();
+  ASSERT_EQ(w.size(), 8u + 5u + 6u);
+  EXPECT_EQ(w[0], static_cast<std::uint32_t>(Op::pattern));
+  EXPECT_EQ(w[5], 9u);
+  EXPECT_EQ(w[6], 0xFF1F4E79u);
+  EXPECT_EQ(w[7], 0xFFFFFFFFu);
+  EXPECT_EQ(w[8], static_cast<std::uint32_t>(Op::path));
+  EXPECT_EQ(w[9], 3u);
+  EXPECT_FLOAT_EQ(as_float(w[10]), 2);
+  EXPECT_EQ(w[11], 0xFF4472C4u);
+  EXPECT_EQ(w[12], 1u);
+  EXPECT_FLOAT_EQ(as_float(w[17]), 50);
+  EXPECT_FLOAT_EQ(as_float(w[18]), 60);
+}
+
 }  // namespace
 }  // namespace stilaro::view

@@ -15,9 +15,13 @@ Prints what differs and exits 1 when anything does.
 """
 import datetime
 import sys
+import warnings
 
 import openpyxl
 from openpyxl.utils import column_index_from_string
+
+# openpyxl warns about extensions it drops (data bar and rule extensions); they are not compared.
+warnings.simplefilter("ignore", UserWarning)
 from openpyxl.utils.datetime import to_excel
 
 # Built-in number formats whose text depends on the locale, and 47 which openpyxl spells

@@ -67,9 +67,16 @@ void dump(const Workbook& wb, std::ostream& out) {
         const Fill& fill = wb.styles.fill_of(cell.style);
         const Border& b = wb.styles.border_of(cell.style);
         const Alignment& a = wb.styles.cell_format(cell.style).alignment;
-        static const char* kPatterns[] = {"none", "solid", "gray125", "other"};
+        // Patterns other than solid by the hatch the reader found, in Hatch order.
+        static const char* kHatches[] = {"other", "darkGray", "mediumGray", "lightGray", "gray125", "gray0625",
+                                         "darkHorizontal", "darkVertical", "darkDown", "darkUp", "darkGrid",
+                                         "darkTrellis", "lightHorizontal", "lightVertical", "lightDown", "lightUp",
+                                         "lightGrid", "lightTrellis"};
+        const char* pattern = fill.pattern == Fill::Pattern::None    ? "none"
+                              : fill.pattern == Fill::Pattern::Solid ? "solid"
+                                                                     : kHatches[static_cast<int>(fill.hatch)];
         out << "\t" << wb.styles.number_format_of(cell.style) << "\t" << f.name << "|" << number(f.size) << "|"
-            << f.bold << "|" << f.italic << "|" << hex(f.color) << "\t" << kPatterns[static_cast<int>(fill.pattern)]
+            << f.bold << "|" << f.italic << "|" << hex(f.color) << "\t" << pattern
             << "|" << (fill.pattern == Fill::Pattern::Solid ? hex(fill.foreground) : "-") << "\t"
             << border_name(b.left.style) << "|" << border_name(b.right.style) << "|" << border_name(b.top.style) << "|"
             << border_name(b.bottom.style) << "\t" << horizontal_name(a.horizontal) << "|" << vertical_name(a.vertical)
