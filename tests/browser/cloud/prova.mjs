@@ -28,8 +28,10 @@ export async function accendi(page) {
 
 export async function entraCome(page, etichetta) {
   await page.getByRole('button', { name: etichetta, exact: true }).click();
-  await page.locator('.ahead').waitFor();
-  await page.waitForFunction(() => !area.carica);
+  await page.waitForFunction((e) => {
+    const a = PROVA_ACCOUNT.find((x) => x.etichetta === e);
+    return area.mio && area.mio.email === a.email && !area.carica && document.querySelector('#areaBox .ahead');
+  }, etichetta);
 }
 
 export function datiProva(page) {
