@@ -46,7 +46,7 @@ test('signing in: the password grant, then the profiles ordered by name and ever
   assert.equal(profili.percorso, '/rest/v1/profili?select=*&order=nome.asc');
   assert.match(profili.headers.authorization, /^Bearer .+\..+\..+$/);
   const liste = richiesteA(f, 'POST /storage/v1/object/list/schede');
-  assert.deepEqual(liste.map((r) => r.corpo.prefix).sort(), [TITOLARE.id, ATLETA.id].sort());
+  assert.deepEqual([...new Set(liste.map((r) => r.corpo.prefix))].sort(), [TITOLARE.id, ATLETA.id].sort());
   assert.deepEqual(liste[0].corpo.sortBy, { column: 'name', order: 'asc' });
   assert.equal(liste[0].corpo.limit, 500);
   assert.match((await testi(page, '#areaElenco .arow'))[1], /atleta@palestra\.test · 1 scheda/);

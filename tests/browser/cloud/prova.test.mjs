@@ -142,7 +142,7 @@ test('switching the test off deletes every test card and signs out', async () =>
   await page.getByRole('button', { name: '▶ Prova l\'area riservata' }).waitFor();
   const resta = await page.evaluate(async () => ({
     chiavi: ['ts_prova', 'ts_prova_dati', 'ts_prova_sessione'].filter((k) => localStorage.getItem(k) !== null),
-    file: await provaKv('readonly', (s) => s.getAllKeys(IDBKeyRange.bound('prova_file:', 'prova_file:\uffff'))),
+    file: await kvOperazione('readonly', (s) => s.getAllKeys(IDBKeyRange.bound('prova_file:', 'prova_file:\uffff'))),
     utente: sk.utente,
   }));
   assert.deepEqual(resta, { chiavi: [], file: [], utente: null });
