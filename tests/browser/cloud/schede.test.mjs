@@ -127,6 +127,8 @@ test('signing out writes a waiting table edit into the account first', async () 
 test('the account box: hidden without a cloud, then signed out, then signed in', async () => {
   const page = await apriArea(sito);
   assert.equal(await page.locator('#skAccount').isHidden(), true);
+  assert.equal(await page.evaluate(() => document.querySelector('script[src*="supabase"]') === null && !window.supabase), true,
+    'no cloud: the client library is not even fetched');
   await accendi(page);
   await page.evaluate(() => go('schede'));
   assert.deepEqual(await testi(page, '#skAccount b, #skAccount button'), ['☁ Le tue schede su ogni dispositivo', '🔒 Entra']);
@@ -137,4 +139,18 @@ test('the account box: hidden without a cloud, then signed out, then signed in',
     'Prova dell\'area riservata: account e schede di esempio, solo in questo browser.', '🔒 Area riservata', 'Esci']);
   const d = await datiProva(page);
   assert.equal(d.profili.length, 8);
+});
+
+test('signing in while a linked file has edits waiting writes them to the file, never into the account', async () => {
+  const { apriSchede, collega, fileSuDisco, leggiDisco } = await import('../schede/harness.mjs');
+  const page = await apriSchede(sito, { storage: { ts_prova: '1' } });
+  await page.evaluate(() => accendiProva());
+  await fileSuDisco(page, 'La mia scheda.xlsx', ESEMPIO);
+  await collega(page);
+  await page.evaluate(() => registra('E8', '77'));
+  await page.evaluate((email) => entraProva(email), 'luca.bornati@prova-tarvela.test');
+  await page.waitForFunction(() => sk.utente && sk.posto === 'cloud');
+  await fermo(page);
+  assert.deepEqual(celle(await leggiDisco(page, 'La mia scheda.xlsx'), ['E8']), [77]);
+  assert.deepEqual(celle((await fileDi(page, 'luca.bornati@prova-tarvela.test')).byte, ['E8']), [null]);
 });
