@@ -8,10 +8,10 @@ tmp=$(mktemp -d)
 come_postgres() { if [ "$(id -u)" = 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi; }
 [ "$(id -u)" = 0 ] && chown postgres "$tmp"
 
+trap 'come_postgres "$bin/pg_ctl" stop -D "$tmp/dati" -m fast >/dev/null 2>&1; rm -rf "$tmp"' EXIT
 come_postgres "$bin/initdb" -D "$tmp/dati" -U postgres --auth=trust -E UTF8 --locale=C.UTF-8 >/dev/null
 come_postgres "$bin/pg_ctl" start -D "$tmp/dati" -w -l "$tmp/log" \
-  -o "-c listen_addresses='' -c unix_socket_directories='$tmp'" >/dev/null
-trap 'come_postgres "$bin/pg_ctl" stop -D "$tmp/dati" -m fast >/dev/null; rm -rf "$tmp"' EXIT
+  -o "-c listen_addresses='' -c unix_socket_directories='$tmp'" >/dev/null || { cat "$tmp/log"; exit 1; }
 
 export PGHOST=$tmp PGUSER=postgres PGDATABASE=prova PGOPTIONS="-c client_min_messages=warning"
 createdb prova
