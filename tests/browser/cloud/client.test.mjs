@@ -150,6 +150,15 @@ test('the confirmation link signs the new member in and opens the area', async (
   assert.equal(await page.evaluate(() => location.hash), '#area');
 });
 
+test('an expired e-mail link opens the area and says so', async () => {
+  const page = await apriCollegata(sito, { percorso: '#area#error=access_denied&error_code=otp_expired'
+    + '&error_description=Email+link+is+invalid+or+has+expired' });
+  await page.locator('.amsg.ko').waitFor();
+  assert.match((await testi(page, '.amsg'))[0], /^Il link dell'email non vale più/);
+  assert.equal(await page.evaluate(() => location.hash), '#area');
+  assert.equal(await page.locator('#accEmail').count(), 1);
+});
+
 test('signing out without a connection says so and keeps the member signed in', async () => {
   f.uscitaOffline = true;
   const page = await apriCollegata(sito, { percorso: '#area', storage: { [ACCESSO]: sessione(ATLETA) } });
