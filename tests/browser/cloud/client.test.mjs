@@ -216,3 +216,13 @@ test('a library that cannot be fetched, or was changed on the CDN, never runs: t
     await page.close();
   }
 });
+
+test('«Riprova» starts the cloud again once the library can be fetched', async () => {
+  let volte = 0;
+  await sito.context.route((url) => url.href === LIBRERIA,
+    (route) => (volte++ === 0 ? route.abort('internetdisconnected') : route.fallback()));
+  const page = await apriCollegata(sito, { percorso: '#area' });
+  await page.getByRole('button', { name: 'Riprova' }).click();
+  await page.locator('#accEmail').waitFor();
+  assert.equal(volte, 2);
+});
