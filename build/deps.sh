@@ -13,6 +13,7 @@ packages=(
   chromium fonts-crosextra-carlito fonts-dejavu-core
   python3 python3-pil python3-openpyxl python3-numpy
   nodejs
+  postgresql-15 postgresql-15-pgtap libtap-parser-sourcehandler-pgtap-perl
 )
 
 missing=()

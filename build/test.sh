@@ -11,5 +11,6 @@ cmake --build --preset windows
 
 ctest --preset native
 ctest --preset windows
+bash tests/sql/run.sh
 mapfile -t suites < <(find tests/browser -name '*.test.mjs' | sort)
 node --test --test-concurrency=1 "${suites[@]}"

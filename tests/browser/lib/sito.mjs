@@ -25,7 +25,8 @@ export async function avviaSito({ worker = false, ...opzioni } = {}) {
 }
 
 // Opens the site with exactly the given localStorage (other keys are cleared first).
-// Dialogs are recorded in page.dialoghi; confirmations are accepted unless page.rifiuta is set.
+// Dialogs are recorded in page.dialoghi; confirmations are accepted unless page.rifiuta is set;
+// prompts take the answers queued in page.risposte.
 export async function apri(sito, { storage = {}, percorso = '', init = [], viewport } = {}) {
   const page = await sito.context.newPage();
   if (viewport) await page.setViewportSize(viewport);
@@ -35,6 +36,7 @@ export async function apri(sito, { storage = {}, percorso = '', init = [], viewp
   page.on('dialog', (d) => {
     page.dialoghi.push(d.message());
     if (d.type() === 'confirm' && page.rifiuta) d.dismiss();
+    else if (d.type() === 'prompt' && page.risposte?.length) d.accept(page.risposte.shift());
     else d.accept();
   });
   // Storage is set up once per tab, before the page's own script; reloads keep what the page stored.
