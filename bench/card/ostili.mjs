@@ -1,6 +1,6 @@
 // Each card-layer operation on each hostile card, in a fresh Chromium: outcome, time and the tab's
 // peak memory (resident size of its renderer process). Stops an operation past a time or memory limit.
-//   node bench/card/ostili.mjs [--sito DIR] [--secondi 30] [--mb 3000] [--json FILE]
+//   node bench/card/ostili.mjs [--sito DIR] [--secondi 30] [--mb 3000] [--json FILE] [--solo PART-OF-NAME]
 import { mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { createServer } from 'node:http';
@@ -86,8 +86,10 @@ async function misura(n, op) {
   }
 }
 
+const solo = argomento('--solo', null);
 const righe = [];
 for (let n = 0; n < nomi.length; n++) {
+  if (solo && !nomi[n].includes(solo)) continue;
   for (const op of Object.keys(OPERAZIONI)) {
     const r = await misura(n, op);
     righe.push(r);
