@@ -1,6 +1,7 @@
 // Writing cells and personalising a sample card, checked by openpyxl on the written file.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
+import { conFoglio } from './ostili.mjs';
 import { apriPagina, fixture, inPagina, leggiConPython, schedaDi, soloCambiate } from './pagina.mjs';
 
 let p;
@@ -102,4 +103,33 @@ test('a heading written as label and value loses the sample name beside the labe
   const foglio = leggiConPython(p.temp, file).foglio;
   assert.deepEqual(['A1', 'B1', 'A2', 'B2', 'A3'].map((r) => foglio.celle[r]?.v ?? null),
     ['ATLETA: ANNA NERI', null, 'PERSONAL COACH: DA ASSEGNARE', null, 'PERIODO: DAL 6 OTTOBRE AL 26 OTTOBRE']);
+});
+
+test('a card already read is edited in the written rows only, with the same result as a whole rewrite', async () => {
+  const casi = [
+    ['text-format.xlsx', { F17: '3,50', B17: '007', A8: ' a destra ', ZZ1: 'x', A40: 'in fondo' }],
+    ['simple.xlsx', { C4: 'nuova', L8: '1', A30: 'in fondo', E8: '', A1: '   ', A9: 'x' }],
+    ['libreoffice-basic.xlsx', { B2: 'Sara', C9: '12' }],
+  ];
+  for (const [nome, cambi] of casi) {
+    // Two spaces in each row tag: a whole rewrite makes it one, so only kept bytes keep them.
+    const originale = conFoglio(fixture(p.temp, nome), (xml) => xml.replaceAll('<row r="', '<row  r="'));
+    const r = await inPagina(p.page, originale, async (b, c) => {
+      FOGLI_LETTI.clear();
+      const intero = await scriviCelle(b, c);
+      const x = await apriPacchetto(b);
+      const cucito = await scriviCelle(b, c);
+      return { intero, cucito, prima: x.testo, dopo: (await apriPacchetto(cucito)).testo, rifatto: (await apriPacchetto(intero)).testo };
+    }, cambi);
+    assert.doesNotMatch(r.rifatto, /<row {2}r=/);
+    const intero = leggiConPython(p.temp, r.intero, 'intero.xlsx').foglio;
+    const cucito = leggiConPython(p.temp, r.cucito, 'cucito.xlsx').foglio;
+    soloCambiate(p.temp, originale, r.cucito, [cucito.parte]);
+    assert.deepEqual(cucito.celle, intero.celle, nome);
+    assert.deepEqual([cucito.dimensione, cucito.unioni, cucito.altezze], [intero.dimensione, intero.unioni, intero.altezze], nome);
+    const scritte = new Set(Object.keys(cambi).map((rif) => rif.match(/\d+/)[0]));
+    for (const riga of r.prima.matchAll(/<row\b[^>]*?(?:\/>|>[^]*?<\/row>)/g)) {
+      if (!scritte.has(riga[0].match(/\sr="(\d+)"/)[1])) assert.ok(r.dopo.includes(riga[0]), `${nome}: untouched row kept byte for byte`);
+    }
+  }
 });

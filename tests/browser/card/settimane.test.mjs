@@ -1,6 +1,7 @@
 // Adding and removing weeks, checked by openpyxl on the written file.
 import assert from 'node:assert/strict';
 import { after, before, describe, test } from 'node:test';
+import { conFoglio } from './ostili.mjs';
 import { apriPagina, CARDS, fixture, generaConPython, inPagina, leggiConPython, schedaDi, soloCambiate } from './pagina.mjs';
 
 let p;
@@ -110,4 +111,27 @@ describe('removing the last week', () => {
     await assert.rejects(togli(fixture(p.temp, 'one-week.xlsx')),
       { message: "nella scheda c'è una settimana sola: quella non si toglie" });
   });
+});
+
+test('a card already read gets its week in the rows of the copy only, as a whole rewrite would', async () => {
+  for (const nome of ['simple.xlsx', 'two-workouts.xlsx', 'libreoffice-basic.xlsx', 'text-format.xlsx']) {
+    // Two spaces in each row tag: a whole rewrite makes it one, so only kept bytes keep them.
+    const originale = conFoglio(fixture(p.temp, nome), (xml) => xml.replaceAll('<row r="', '<row  r="'));
+    const r = await inPagina(p.page, originale, async (b) => {
+      FOGLI_LETTI.clear();
+      const intero = await nuovaSettimana(b, new Date(2026, 11, 7));
+      const cucito = await nuovaSettimana(b, new Date(2026, 11, 7));
+      return { intero, cucito, prima: (await apriPacchetto(b)).testo, dopo: (await apriPacchetto(cucito.file)).testo, rifatto: (await apriPacchetto(intero.file)).testo };
+    });
+    assert.doesNotMatch(r.rifatto, /<row {2}r=/);
+    assert.deepEqual([r.cucito.titolo, r.cucito.da, r.cucito.a, r.cucito.svuotate], [r.intero.titolo, r.intero.da, r.intero.a, r.intero.svuotate], nome);
+    const intero = leggiConPython(p.temp, r.intero.file, 'intero.xlsx').foglio;
+    const cucito = leggiConPython(p.temp, r.cucito.file, 'cucito.xlsx').foglio;
+    soloCambiate(p.temp, originale, r.cucito.file, [cucito.parte]);
+    for (const k of ['celle', 'unioni', 'contoUnioni', 'dimensione', 'viste', 'altezze', 'larghezze']) assert.deepEqual(cucito[k], intero[k], `${nome}: ${k}`);
+    for (const riga of r.prima.matchAll(/<row\b[^>]*?(?:\/>|>[^]*?<\/row>)/g)) {
+      const n = Number(riga[0].match(/\sr="(\d+)"/)[1]);
+      if (n < r.cucito.da) assert.ok(r.dopo.includes(riga[0]), `${nome}: row ${n} kept byte for byte`);
+    }
+  }
 });
