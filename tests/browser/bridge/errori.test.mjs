@@ -71,7 +71,7 @@ with zipfile.ZipFile(out, 'w', zipfile.ZIP_DEFLATED) as z:
     for i in src.infolist():
         data = src.read(i.filename)
         if i.filename == 'xl/workbook.xml':
-            data = data.replace(b'</sheets>', b'<sheet name="Persa" sheetId="9" r:id="rIdPersa"/></sheets>')
+            data = data.replace(b'</sheets>', b'<sheet xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships" name="Persa" sheetId="9" r:id="rIdPersa"/></sheets>')
         if i.filename == 'xl/_rels/workbook.xml.rels':
             data = data.replace(b'</Relationships>', b'<Relationship Id="rIdPersa" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/persa.xml"/></Relationships>')
         z.writestr(i, data)
