@@ -8,6 +8,8 @@ import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { avviaSito, apri } from '../lib/sito.mjs';
 
+export { apri };
+
 const qui = dirname(fileURLToPath(import.meta.url));
 const radice = join(qui, '..', '..', '..');
 export const SCHEDA = 'La mia scheda.xlsx';
@@ -37,7 +39,8 @@ export async function schedaAccanto(sito, bytes) {
 // Opens the Schede page; with `copia` the card is first put in the browser's store, with
 // `file` an origin-private file stands in for a linked file on disk.
 export async function apriSchede(sito, { copia, file, storage = {}, viewport, init } = {}) {
-  const page = await apri(sito, { storage, viewport, init });
+  // Storage is prepared on a bare page of the same origin, so the card page loads only once.
+  const page = await apri(sito, { storage, viewport, init, percorso: 'preparazione' });
   // Every page starts from an empty store: the tabs of one file share it.
   await page.evaluate(async ([bytes, comeFile, nome]) => {
     const db = await new Promise((ok, ko) => {
@@ -49,6 +52,12 @@ export async function apriSchede(sito, { copia, file, storage = {}, viewport, in
     await new Promise((ok) => {
       const t = db.transaction('kv', 'readwrite');
       t.objectStore('kv').clear();
+      t.oncomplete = ok;
+    });
+    // The card keeps the look it has: these suites are about the engine, not the restyle.
+    await new Promise((ok) => {
+      const t = db.transaction('kv', 'readwrite');
+      t.objectStore('kv').put(true, 'vecchio_aspetto:' + nome);
       t.oncomplete = ok;
     });
     if (bytes) {
@@ -73,8 +82,7 @@ export async function apriSchede(sito, { copia, file, storage = {}, viewport, in
     }
     db.close();
   }, [copia || file ? [...(copia || file)] : null, !!file, SCHEDA]);
-  await page.evaluate(() => { location.hash = 'schede'; });
-  await page.reload({ waitUntil: 'domcontentloaded' });
+  await page.goto(sito.base + '#schede', { waitUntil: 'domcontentloaded' });
   return page;
 }
 

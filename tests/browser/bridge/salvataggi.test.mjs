@@ -25,7 +25,7 @@ test('typing in the engine lands in the browser copy, with the card as it was se
   const prima = celle(sito, ANNO, ['E621', 'F622']);
   await scriviInStilaro(page, 'E621', '101');
   await statoIs(page, /^Salvato in questo browser ✓ alle \d\d:\d\d$/);
-  assert.match(await testoDi(page, 'xlSalva'), /^Salvato in questo browser ✓ alle \d\d:\d\d$/);
+  assert.match(await testoDi(page, 'skSalva'), /^Salvato in questo browser ✓ alle \d\d:\d\d$/);
   assert.deepEqual(celle(sito, await kv(page, 'copia:' + SCHEDA), ['E621', 'F622']), { E621: 101, F622: prima.F622 });
   const bak = await kv(page, 'bak_foglio:' + SCHEDA);
   assert.equal(bak.perche, 'stilaro');
@@ -70,7 +70,7 @@ test('a file that cannot be written keeps the change unsaved, and leaving for th
   await scriviInStilaro(page, 'E621', '55');
   await statoIs(page, /^Non salvato: /);
   assert.equal(await testoDi(page, 'stStato'), 'Non salvato: Il file sembra aperto in un altro programma: chiudilo e riprova.');
-  assert.equal(await testoDi(page, 'xlSalva'), 'Non salvato: Il file sembra aperto in un altro programma: chiudilo e riprova.');
+  assert.equal(await testoDi(page, 'skSalva'), 'Non salvato: Il file sembra aperto in un altro programma: chiudilo e riprova.');
   assert.equal(await page.evaluate(() => stilaro.foglio_da_salvare()), true);
   page.rifiuta = true;
   await page.getByRole('button', { name: 'Tabella', exact: true }).click();
@@ -98,7 +98,12 @@ test('a late save for a card no longer shown writes nothing and is answered as d
     // The card queue is busy: the switch to another card is queued before the engine's save.
     inCodaScheda(() => new Promise((ok) => { window.__libera = ok; }));
     const db = await new Promise((ok) => { const r = indexedDB.open('tarvela', 1); r.onsuccess = () => ok(r.result); });
-    await new Promise((ok) => { const t = db.transaction('kv', 'readwrite'); t.objectStore('kv').put(new Uint8Array(altra), 'copia:Altra.xlsx'); t.oncomplete = ok; });
+    await new Promise((ok) => {
+      const t = db.transaction('kv', 'readwrite');
+      t.objectStore('kv').put(new Uint8Array(altra), 'copia:Altra.xlsx');
+      t.objectStore('kv').put(true, 'vecchio_aspetto:Altra.xlsx');
+      t.oncomplete = ok;
+    });
     localStorage.setItem('ts_file_scheda', JSON.stringify('Altra.xlsx'));
     caricaScheda();
   }, [...fixture('simple.xlsx')]);
@@ -121,7 +126,7 @@ test('a copy changed in another tab: the engine\'s next save goes to the backup,
   await statoIs(due, ORA);
   await scriviInStilaro(uno, 'E623', '66');
   await statoIs(uno, /^Cambiata altrove: quello che avevi scritto è messo da parte$/);
-  assert.equal(await testoDi(uno, 'xlSalva'), "La scheda era stata cambiata in un'altra finestra o fuori dal sito: adesso vedi quella. Quello che avevi appena scritto in Stilaro l'ho messo da parte: «↶ Com'era prima» lo rimette.");
+  assert.equal(await testoDi(uno, 'skSalva'), "La scheda era stata cambiata in un'altra finestra o fuori dal sito: adesso vedi quella. Quello che avevi appena scritto in Stilaro l'ho messo da parte: «↶ Com'era prima» lo rimette.");
   const bak = await kv(uno, 'bak_foglio:' + SCHEDA);
   assert.equal(bak.perche, 'conflitto');
   assert.deepEqual(celle(sito, bak.dati, ['E622', 'E623']).E623, 66);
@@ -130,7 +135,7 @@ test('a copy changed in another tab: the engine\'s next save goes to the backup,
   assert.notEqual(copia.E623, 66);
   // The first tab now shows the other tab's version, in the engine too.
   await uno.waitForFunction(() => stil.avviato && stil.versione === sk.versione);
-  assert.equal(celle(sito, await uno.evaluate(() => [...sk.bytes]).then(Buffer.from), ['E622']).E622, 55);
+  assert.equal(celle(sito, Buffer.from(await uno.evaluate(() => [...new Uint8Array(sk.bytes)])), ['E622']).E622, 55);
   await uno.close();
   await due.close();
 });

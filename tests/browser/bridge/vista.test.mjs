@@ -47,7 +47,7 @@ test('a wide screen opens the engine on the last week, a phone the table without
 });
 
 test('the view chosen is remembered and wins over the screen width', async () => {
-  const page = await apriSchede(sito, { storage: { ts_xl_vista: 'tabella' } });
+  const page = await apriSchede(sito, { storage: { ts_xl_vista: '"tabella"' } });
   await page.waitForFunction(() => typeof sk !== 'undefined' && schedaCaricata());
   assert.equal(await page.evaluate(() => sk.vista), 'tabella');
   await page.getByRole('button', { name: 'Stilaro', exact: true }).click();
