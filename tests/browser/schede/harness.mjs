@@ -12,10 +12,18 @@ export const FIXTURE = join(qui, '..', '..', 'fixtures', 'cards');
 export const fixture = (nome) => readFileSync(join(FIXTURE, nome));
 
 // Pickers and permissions of the test page only: the open picker hands out the OPFS file named in
-// window.__scelto (or cancels), the permission answers come from window.__permessi.
+// window.__scelto (or cancels), permission answers come from window.__permessi (kept across reloads
+// in sessionStorage), writes are counted and refused while window.__bloccato is set.
 export const FINTI_FILE = `(() => {
-  window.__permessi = {};
+  window.__permessi = JSON.parse(sessionStorage.getItem('__permessi') || '{}');
   window.__richieste = [];
+  window.__scritture = 0;
+  const crea = FileSystemFileHandle.prototype.createWritable;
+  FileSystemFileHandle.prototype.createWritable = async function (o) {
+    window.__scritture++;
+    if (window.__bloccato) throw new DOMException('Cannot write to a read-only file.', 'NoModificationAllowedError');
+    return crea.call(this, o);
+  };
   const query = FileSystemHandle.prototype.queryPermission;
   const request = FileSystemHandle.prototype.requestPermission;
   FileSystemHandle.prototype.queryPermission = async function (o) {
@@ -66,9 +74,19 @@ export async function avviaSchede() {
   return sito;
 }
 
+// The first load of each tab starts from an empty browser store and no files on disk; reloads keep them.
+const STORE_VUOTO = `(() => {
+  if (window !== window.top || sessionStorage.getItem('__vuoto')) return;
+  sessionStorage.setItem('__vuoto', '1');
+  indexedDB.deleteDatabase('tarvela');
+  navigator.storage.getDirectory().then(async (dir) => {
+    for await (const nome of dir.keys()) await dir.removeEntry(nome);
+  }).catch(() => {});
+})();`;
+
 // Opens the Schede page and waits for the first card load to end.
 export async function apriSchede(sito, opzioni = {}) {
-  const page = await apri(sito, { percorso: '#schede', init: [FINTI_FILE, ...(opzioni.init || [])], ...opzioni });
+  const page = await apri(sito, { percorso: '#schede', ...opzioni, init: [STORE_VUOTO, FINTI_FILE, ...(opzioni.init || [])] });
   await caricata(page);
   return page;
 }
@@ -137,4 +155,12 @@ export function altreVociUguali(temp, prima, dopo, cambiate = ['xl/worksheets/sh
 
 export function testo(page, selettore) {
   return page.$eval(selettore, (el) => el.textContent.replace(/\s+/g, ' ').trim());
+}
+
+// Links the OPFS file `nome` through the page's own button, as a member would.
+export async function collega(page, nome = 'La mia scheda.xlsx') {
+  await page.evaluate((n) => { window.__scelto = n; }, nome);
+  await page.click('#skBottoni button:has-text("Collega il file"), #skBottoni button:has-text("Cambia file")');
+  await page.waitForFunction(() => sk.handle && sk.coda);
+  await caricata(page);
 }

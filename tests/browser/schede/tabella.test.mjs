@@ -1,0 +1,156 @@
+// The Schede page on the browser copy: empty states, the table of a week, typing, display of values.
+import { test, before, after, afterEach } from 'node:test';
+import assert from 'node:assert/strict';
+import { chiudiPagine, testi } from '../lib/sito.mjs';
+import { avviaSchede, apriSchede, caricata, fixture, leggiKv, testo } from './harness.mjs';
+
+let sito;
+before(async () => { sito = await avviaSchede(); });
+afterEach(async () => { await chiudiPagine(sito); sito.beside.clear(); });
+after(() => sito.chiudi());
+
+test('an empty device shows its empty state and no week bar', async () => {
+  const page = await apriSchede(sito);
+  assert.equal(await testo(page, '#skStato'), 'Scheda non caricata');
+  assert.equal(await testo(page, '.skvuoto b'), 'Nessuna scheda su questo dispositivo');
+  assert.deepEqual(await testi(page, '.skvuoto button'), ['🔒 Entra', '＋ Aggiungi scheda']);
+  assert.equal(await page.isVisible('#skSettBar'), false);
+  assert.equal(await page.isVisible('#xlStrumenti'), false);
+  assert.deepEqual(page.errori, []);
+});
+
+test('a card beside the page shows restyled, its last week, heading chips; nothing stored until typed', async () => {
+  const anno = fixture('year-card.xlsx');
+  sito.beside.set('La mia scheda.xlsx', anno);
+  const page = await apriSchede(sito);
+  assert.match(await testo(page, '#skStato'), /^Lavori su una copia in questo browser/);
+  assert.match(await testo(page, '.xltitolo'), /^52° SETTIMANA/);
+  assert.equal(await page.$eval('#xlStrumenti select', (s) => s.options.length), 52);
+  const chips = await testi(page, '.skchip');
+  assert.ok(chips.includes('ATLETAMatteo Barbieri'), chips.join('|'));
+  assert.ok(chips.some((c) => /^PERIODODal \d+ \w+ al \d+ \w+$/.test(c)), chips.join('|'));
+  assert.equal(await page.evaluate(() => sk.rifatte.size), 1, 'the restyled copy lives in memory');
+  for (const k of ['copia:La mia scheda.xlsx', 'base:La mia scheda.xlsx', 'mod:La mia scheda.xlsx']) assert.equal(await leggiKv(page, k), undefined, k);
+
+  const vuota = page.locator('td.xin:empty').first();
+  const rif = await vuota.getAttribute('data-r');
+  const colonna = await vuota.getAttribute('data-c');
+  await vuota.click();
+  await page.keyboard.type('80');
+  await page.keyboard.press('Enter');
+  const sotto = await page.evaluate(() => document.activeElement.dataset);
+  assert.equal(sotto.c, colonna, 'Enter goes down the same column');
+  assert.ok(Number(sotto.r.replace(/\D/g, '')) > Number(rif.replace(/\D/g, '')));
+  await page.waitForFunction(() => $('skSalva').textContent === 'Salvato in questo browser ✓');
+  assert.deepEqual(await leggiKv(page, 'mod:La mia scheda.xlsx'), { [rif]: '80' });
+  const crc = await page.evaluate((b64) => crc32(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))), anno.toString('base64'));
+  assert.equal(await leggiKv(page, 'base:La mia scheda.xlsx'), crc, 'the origin is the file as it came');
+  assert.match(await testo(page, '#skStato'), /· 1 modifica salvata qui$/);
+
+  await page.reload();
+  await caricata(page);
+  assert.equal(await testo(page, `[data-r="${rif}"]`), '80');
+});
+
+test('a pause while typing records, Escape puts the old text back, Alt+Enter breaks the line', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('simple.xlsx'));
+  const page = await apriSchede(sito);
+  const box = page.locator('td.xin:empty').first();
+  const rif = await box.getAttribute('data-r');
+  await box.click();
+  await page.keyboard.type('7');
+  await page.waitForFunction((r) => sk.mod[r] === '7', rif, { timeout: 3000 });
+  await page.keyboard.type('5');
+  await page.keyboard.press('Escape');
+  await page.waitForFunction((r) => sk.mod[r] === '', rif);
+  assert.equal(await testo(page, `[data-r="${rif}"]`), '');
+  const nota = page.locator('td.xnota').first();
+  const rifNota = await nota.getAttribute('data-r');
+  await nota.click();
+  await page.keyboard.press('End');
+  await page.keyboard.press('Alt+Enter');
+  await page.keyboard.type('piano');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => /\npiano$/.test(sk.mod[r] || ''), rifNota);
+});
+
+test('two workouts: tabs, Tutti side by side without the fixed column, remembered choice', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('two-workouts.xlsx'));
+  const page = await apriSchede(sito);
+  assert.deepEqual(await testi(page, '.xltab'), ['1° allenamento', '2° allenamento', 'Tutti']);
+  assert.ok(await page.locator('td.xfisso').count() > 0);
+  assert.equal(await page.locator('td.xsep').count(), 0);
+  await page.click('.xltab:has-text("Tutti")');
+  assert.equal(await page.locator('td.xfisso').count(), 0);
+  assert.ok(await page.locator('td.xsep').count() > 0, 'a separator before the second workout');
+  assert.equal(await page.evaluate(() => JSON.parse(localStorage.getItem('ts_xl_all'))), 'tutti');
+  const bande = await testi(page, 'td.xall');
+  assert.equal(bande.length, 2);
+  await page.click('.xltab:has-text("2° allenamento")');
+  assert.deepEqual(await testi(page, 'td.xall'), [bande[1]]);
+  await page.reload();
+  await caricata(page);
+  assert.deepEqual(await testi(page, '.xltab.on'), ['2° allenamento']);
+});
+
+test('week chooser: arrows within bounds, short titles at 500 px', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('year-card.xlsx'));
+  const page = await apriSchede(sito, { viewport: { width: 500, height: 800 } });
+  const opzioni = await page.$$eval('#xlStrumenti option', (o) => o.map((x) => x.textContent));
+  assert.ok(opzioni.every((t) => /^\d+° SETT\. \d+ [A-Z]{3}-\d+ [A-Z]{3}$/.test(t)), opzioni.slice(0, 3).join('|'));
+  assert.match(await testo(page, '.xltitolo'), /SETTIMANA/, 'the band keeps the full title');
+  assert.equal(await page.isDisabled('.xlfreccia[title="Settimana dopo"]'), true);
+  await page.click('.xlfreccia[title="Settimana prima"]');
+  assert.match(await testo(page, '.xltitolo'), /^51° SETTIMANA/);
+  await page.click('.xlfreccia[title="Settimana dopo"]');
+  assert.match(await testo(page, '.xltitolo'), /^52° SETTIMANA/);
+});
+
+test('values show as a spreadsheet shows them', async () => {
+  const page = await apriSchede(sito);
+  const casi = await page.evaluate(() => [
+    mostraNumero(45976, 14, 'd/m/yyyy'),
+    mostraNumero(45976, 164, 'd mmmm'),
+    mostraNumero(45976.5, 22, 'd/m/yyyy h:mm'),
+    mostraNumero(45976, 165, '"giorno" dd-mmm-yy'),
+    mostraNumero(0.25, 9, '0%'),
+    mostraNumero(0.12345, 10, '0.00%'),
+    mostraNumero(3.5, 2, '0.00'),
+    mostraNumero(1234.5, 4, '#,##0.00'),
+    mostraNumero(62.5, 0, ''),
+    mostraNumero(0.1 + 0.2, 0, 'General'),
+  ]);
+  assert.deepEqual(casi, ['15/11/2025', '15 novembre', '15/11/2025 12:00', 'giorno 15-nov-25', '25%', '12,35%', '3,50', '1234,50', '62,5', '0,30000000000000004']);
+});
+
+test('a browser store that refuses the edit says so and keeps it in memory', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('simple.xlsx'));
+  const pieno = `(() => {
+    const put = IDBObjectStore.prototype.put;
+    IDBObjectStore.prototype.put = function (v, k) {
+      if (String(k).startsWith('mod:')) throw new DOMException('quota', 'QuotaExceededError');
+      return put.call(this, v, k);
+    };
+  })();`;
+  const page = await apriSchede(sito, { init: [pieno] });
+  const box = page.locator('td.xin:empty').first();
+  const rif = await box.getAttribute('data-r');
+  await box.click();
+  await page.keyboard.type('90');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction(() => $('skSalva').textContent === 'Non riesco a salvare in questo browser.');
+  assert.equal(await page.evaluate((r) => sk.mod[r], rif), '90');
+  assert.equal(await page.$eval('#skSalva', (e) => e.className), 'sksalva ko');
+});
+
+test('a card without weeks, and a file beside the page that is not a workbook', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('no-weeks.xlsx'));
+  let page = await apriSchede(sito);
+  assert.equal(await testo(page, '.skvuoto b'), 'Nessuna settimana trovata');
+  assert.match(await testo(page, '.skvuoto p'), /^Nel foglio «.+» non c'è una riga tipo «1° SETTIMANA 20 LUGLIO-26 LUGLIO»/);
+  await page.close();
+  sito.beside.set('La mia scheda.xlsx', fixture('broken-not-zip.xlsx'));
+  page = await apriSchede(sito);
+  assert.equal(await testo(page, '#skStato'), 'Qualcosa è andato storto: il file non è un .xlsx valido. Il file non è stato toccato.');
+  assert.equal(await page.$eval('#skStato', (e) => e.classList.contains('errore')), true);
+});
