@@ -139,3 +139,21 @@ test('a copy changed in another tab: the engine\'s next save goes to the backup,
   await uno.close();
   await due.close();
 });
+
+test('a linked file changed outside the site is read again when the window is back, the engine too', async () => {
+  const page = await apriSchede(sito, { file: ANNO });
+  await stilaroPronto(page);
+  const altra = fixture('two-workouts.xlsx');
+  await page.evaluate(async ([bytes, nome]) => {
+    const h = await (await navigator.storage.getDirectory()).getFileHandle(nome);
+    const w = await h.createWritable();
+    await w.write(new Uint8Array(bytes));
+    await w.close();
+    window.dispatchEvent(new Event('focus'));
+  }, [[...altra], SCHEDA]);
+  await page.waitForFunction(() => /Il file è stato cambiato fuori dal sito/.test($('skSalva').textContent), null, { timeout: 15000 });
+  assert.equal(await testoDi(page, 'skSalva'), 'Il file è stato cambiato fuori dal sito: adesso vedi la versione nuova.');
+  await page.waitForFunction(() => stil.avviato && stil.versione === sk.versione);
+  assert.equal(await page.evaluate(() => stil.inizio.length), altra.length);
+  await page.close();
+});
