@@ -86,7 +86,9 @@ const STORE_VUOTO = `(() => {
 
 // Opens the Schede page and waits for the first card load to end.
 export async function apriSchede(sito, opzioni = {}) {
-  const page = await apri(sito, { percorso: '#schede', ...opzioni, init: [STORE_VUOTO, FINTI_FILE, ...(opzioni.init || [])] });
+  // Wide screens open the engine: these suites are about the table.
+  const storage = { ts_xl_vista: '"tabella"', ...(opzioni.storage || {}) };
+  const page = await apri(sito, { percorso: '#schede', ...opzioni, storage, init: [STORE_VUOTO, FINTI_FILE, ...(opzioni.init || [])] });
   await caricata(page);
   return page;
 }
