@@ -147,3 +147,15 @@ test('after reopening, the reserve copy shows; Shift and Tab do not ask for acce
   assert.deepEqual(await page.evaluate(() => window.__richieste), [NOME]);
   assert.equal(await testo(page, '#skStato'), 'Collegata al file: quello che scrivi va direttamente nel file');
 });
+
+test('leaving with edits the file refused raises the leave-page question', async () => {
+  const page = await apriSchede(sito);
+  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
+  await collega(page);
+  await page.evaluate(() => { window.__bloccato = true; });
+  await scrivi(page, await primaVuota(page), '12');
+  await page.waitForSelector('#skSalva button:has-text("Riprova a salvare")');
+  const domanda = page.waitForEvent('dialog');
+  page.close({ runBeforeUnload: true });
+  assert.equal((await domanda).type(), 'beforeunload');
+});

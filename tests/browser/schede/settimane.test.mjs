@@ -95,3 +95,23 @@ test('on a linked file the week is written into the file and undone byte for byt
   await caricata(page);
   assert.ok((await leggiDisco(page, NOME)).equals(prima));
 });
+
+test('two tabs on the same browser copy: edits and weeks of one are never undone by the other', async () => {
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const a = await apriSchede(sito);
+  const b = await apriSchede(sito, { stessoStore: true });
+  const [r1, r2] = await a.$$eval('td.xin:empty', (els) => els.slice(0, 2).map((e) => e.dataset.r));
+  for (const [page, rif, v] of [[a, r1, '21'], [b, r2, '22']]) {
+    await page.click(`[data-r="${rif}"]`);
+    await page.keyboard.type(v);
+    await page.keyboard.press('Tab');
+    await page.waitForFunction(() => $('skSalva').textContent === 'Salvato in questo browser ✓');
+  }
+  assert.deepEqual(await leggiKv(a, 'mod:' + NOME), { [r1]: '21', [r2]: '22' });
+  await a.evaluate(() => creaSettimana());
+  await b.evaluate(() => creaSettimana());
+  await caricata(b);
+  assert.equal((await titoli(b)).length, 4, 'the second tab builds on the week the first one added');
+  const copia = leggiConPython(sito.temp, await leggiKv(b, 'copia:' + NOME)).foglio.celle;
+  assert.deepEqual([copia[r1].v, copia[r2].v], [21, 22]);
+});

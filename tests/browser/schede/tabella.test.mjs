@@ -154,3 +154,14 @@ test('a card without weeks, and a file beside the page that is not a workbook', 
   assert.equal(await testo(page, '#skStato'), 'Qualcosa è andato storto: il file non è un .xlsx valido. Il file non è stato toccato.');
   assert.equal(await page.$eval('#skStato', (e) => e.classList.contains('errore')), true);
 });
+
+test('a load typed just before a reload is not lost', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('simple.xlsx'));
+  const page = await apriSchede(sito);
+  const rif = await page.locator('td.xin:empty').first().getAttribute('data-r');
+  await page.click(`[data-r="${rif}"]`);
+  await page.keyboard.type('44');
+  await page.reload();
+  await caricata(page);
+  assert.equal(await testo(page, `[data-r="${rif}"]`), '44');
+});
