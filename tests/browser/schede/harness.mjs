@@ -54,8 +54,8 @@ export const FINTI_FILE = `(() => {
   };
 })();`;
 
-export async function avviaSchede() {
-  const sito = await avviaSito();
+export async function avviaSchede(opzioni = {}) {
+  const sito = await avviaSito(opzioni);
   const temp = mkdtempSync(join(tmpdir(), 'tarvela-schede-'));
   sito.beside = new Map();
   // Files beside the page: a missing one gets the main page, as some hosts answer.
