@@ -37,12 +37,13 @@ export async function schedaAccanto(sito, bytes) {
 }
 
 // Opens the Schede page; with `copia` the card is first put in the browser's store, with
-// `file` an origin-private file stands in for a linked file on disk.
-export async function apriSchede(sito, { copia, file, storage = {}, viewport, init } = {}) {
+// `file` an origin-private file stands in for a linked file on disk, with `riserva` that file
+// is linked and only its reserve copy holds the card. `aspetto` lets the page restyle the card.
+export async function apriSchede(sito, { copia, file, riserva, aspetto = false, storage = {}, viewport, init } = {}) {
   // Storage is prepared on a bare page of the same origin, so the card page loads only once.
   const page = await apri(sito, { storage, viewport, init, percorso: 'preparazione' });
   // Every page starts from an empty store: the tabs of one file share it.
-  await page.evaluate(async ([bytes, comeFile, nome]) => {
+  await page.evaluate(async ([bytes, comeFile, nome, comeRiserva, restyle]) => {
     const db = await new Promise((ok, ko) => {
       const r = indexedDB.open('tarvela', 1);
       r.onupgradeneeded = () => r.result.createObjectStore('kv');
@@ -55,16 +56,18 @@ export async function apriSchede(sito, { copia, file, storage = {}, viewport, in
       t.oncomplete = ok;
     });
     // The card keeps the look it has: these suites are about the engine, not the restyle.
-    await new Promise((ok) => {
-      const t = db.transaction('kv', 'readwrite');
-      t.objectStore('kv').put(true, 'vecchio_aspetto:' + nome);
-      t.oncomplete = ok;
-    });
+    if (!restyle) {
+      await new Promise((ok) => {
+        const t = db.transaction('kv', 'readwrite');
+        t.objectStore('kv').put(true, 'vecchio_aspetto:' + nome);
+        t.oncomplete = ok;
+      });
+    }
     if (bytes) {
       const dati = new Uint8Array(bytes);
       let valore = dati;
       let chiave = 'copia:' + nome;
-      if (comeFile) {
+      if (comeFile || comeRiserva) {
         const cartella = await navigator.storage.getDirectory();
         const handle = await cartella.getFileHandle(nome, { create: true });
         const w = await handle.createWritable();
@@ -76,12 +79,13 @@ export async function apriSchede(sito, { copia, file, storage = {}, viewport, in
       await new Promise((ok, ko) => {
         const t = db.transaction('kv', 'readwrite');
         t.objectStore('kv').put(valore, chiave);
+        if (comeRiserva) t.objectStore('kv').put(dati, 'cache:' + nome);
         t.oncomplete = ok;
         t.onerror = () => ko(t.error);
       });
     }
     db.close();
-  }, [copia || file ? [...(copia || file)] : null, !!file, SCHEDA]);
+  }, [copia || file || riserva ? [...(copia || file || riserva)] : null, !!file, SCHEDA, !!riserva, aspetto]);
   await page.goto(sito.base + '#schede', { waitUntil: 'domcontentloaded' });
   return page;
 }

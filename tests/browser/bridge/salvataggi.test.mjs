@@ -53,18 +53,18 @@ test('with a linked file the save goes into the file and its reserve copy', asyn
   await page.close();
 });
 
+// A file held by another program, while the test says so.
+function BLOCCO() {
+  const crea = FileSystemFileHandle.prototype.createWritable;
+  window.__bloccato = false;
+  FileSystemFileHandle.prototype.createWritable = function (...a) {
+    if (window.__bloccato) return Promise.reject(new DOMException('Cannot write', 'NoModificationAllowedError'));
+    return crea.apply(this, a);
+  };
+}
+
 test('a file that cannot be written keeps the change unsaved, and leaving for the table asks', async () => {
-  const page = await apriSchede(sito, {
-    file: ANNO,
-    init: [() => {
-      const crea = FileSystemFileHandle.prototype.createWritable;
-      window.__bloccato = false;
-      FileSystemFileHandle.prototype.createWritable = function (...a) {
-        if (window.__bloccato) return Promise.reject(new DOMException('Cannot write', 'NoModificationAllowedError'));
-        return crea.apply(this, a);
-      };
-    }],
-  });
+  const page = await apriSchede(sito, { file: ANNO, init: [BLOCCO] });
   await stilaroPronto(page);
   await page.evaluate(() => { window.__bloccato = true; });
   await scriviInStilaro(page, 'E621', '55');
@@ -155,5 +155,47 @@ test('a linked file changed outside the site is read again when the window is ba
   assert.equal(await testoDi(page, 'skSalva'), 'Il file è stato cambiato fuori dal sito: adesso vedi la versione nuova.');
   await page.waitForFunction(() => stil.avviato && stil.versione === sk.versione);
   assert.equal(await page.evaluate(() => stil.inizio.length), altra.length);
+  await page.close();
+});
+
+test('a change the engine still holds is never replaced by a file changed outside: it goes to the backup', async () => {
+  const page = await apriSchede(sito, { file: ANNO, init: [BLOCCO] });
+  await stilaroPronto(page);
+  await page.evaluate(() => { window.__bloccato = true; });
+  await scriviInStilaro(page, 'E621', '321');
+  await statoIs(page, /^Non salvato: /);
+  await page.evaluate(async ([bytes, nome]) => {
+    window.__bloccato = false;
+    const h = await (await navigator.storage.getDirectory()).getFileHandle(nome);
+    const w = await h.createWritable();
+    await w.write(new Uint8Array(bytes));
+    await w.close();
+    window.__bloccato = true;
+    window.dispatchEvent(new Event('focus'));
+  }, [[...fixture('two-workouts.xlsx')], SCHEDA]);
+  await page.waitForTimeout(500);
+  assert.equal(await page.evaluate(() => stilaro.foglio_da_salvare()), true, 'still the member\'s change');
+  await page.evaluate(() => { window.__bloccato = false; stilaro.foglio_conferma(); });
+  await statoIs(page, /^Cambiata altrove: /);
+  const bak = await kv(page, 'bak_foglio:' + SCHEDA);
+  assert.equal(bak.perche, 'conflitto');
+  assert.equal(celle(sito, bak.dati, ['E621']).E621, 321);
+  assert.ok((await fileCollegato(page)).equals(fixture('two-workouts.xlsx')));
+  await page.close();
+});
+
+test('a linked card shown restyled from its reserve copy saves without a false conflict', async () => {
+  const vecchia = fixture('simple.xlsx');
+  const page = await apriSchede(sito, {
+    riserva: vecchia,
+    aspetto: true,
+    init: [() => { FileSystemHandle.prototype.queryPermission = async () => 'denied'; }],
+  });
+  await stilaroPronto(page);
+  assert.equal(await page.evaluate(() => sk.posto), 'copia');
+  assert.equal(await page.evaluate(() => sk.bytes.byteLength !== sk.rifatte.get(sk.origine)?.byteLength), false, 'shown restyled');
+  await scriviInStilaro(page, 'E18', '81');
+  await statoIs(page, /^Salvato in questo browser ✓ alle \d\d:\d\d$/);
+  assert.equal(celle(sito, await kv(page, 'copia:' + SCHEDA), ['E18']).E18, 81);
   await page.close();
 });
