@@ -199,3 +199,25 @@ test('a linked card shown restyled from its reserve copy saves without a false c
   assert.equal(celle(sito, await kv(page, 'copia:' + SCHEDA), ['E18']).E18, 81);
   await page.close();
 });
+
+test('table edits the file refused keep the engine closed until they are written', async () => {
+  const page = await apriSchede(sito, { file: ANNO, init: [BLOCCO], storage: { ts_xl_vista: '"tabella"' } });
+  await page.waitForFunction(() => sk.posto === 'file' && document.querySelector('td.xin:empty'));
+  await page.evaluate(() => { window.__bloccato = true; });
+  const rif = await page.locator('td.xin:empty').first().getAttribute('data-r');
+  await page.click(`[data-r="${rif}"]`);
+  await page.keyboard.type('44');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction(() => /Riprova a salvare/.test($('skSalva').textContent), null, { timeout: 15000 });
+  await page.getByRole('button', { name: 'Stilaro', exact: true }).click();
+  await page.waitForFunction(() => stil.errore !== '', null, { timeout: 15000 });
+  assert.equal(await page.evaluate(() => stil.errore), 'Dettaglio: quello che hai scritto nella tabella non è ancora nel file (è aperto in un altro programma?): chiudilo e premi «Riprova»');
+  assert.equal(await page.evaluate(() => stil.avviato), false);
+  // Once the file is free, "Riprova" writes the edit first and the engine opens on it.
+  await page.evaluate(() => { window.__bloccato = false; });
+  await page.getByRole('button', { name: 'Riprova', exact: true }).click();
+  await stilaroPronto(page);
+  assert.equal(celle(sito, await fileCollegato(page), [rif])[rif], 44);
+  assert.equal(celle(sito, Buffer.from(await page.evaluate(() => [...stil.inizio])), [rif])[rif], 44);
+  await page.close();
+});
