@@ -62,7 +62,7 @@ function attachInput(view) {
         return;
       }
     }
-    if ((mods & 2) && !(mods & 4) && BROWSER_KEYS.includes(letter)) e.preventDefault();
+    if ((mods & 2) && !(mods & 4) && letter && BROWSER_KEYS.includes(letter)) e.preventDefault();
     // Keys the field handles itself (caret moves while editing) are reported after they act.
     if (!code || !(e.ctrlKey || e.metaKey)) setTimeout(() => view.running && view.apply(wasm.st_caret(field.selectionStart, field.selectionEnd)), 0);
   });

@@ -39,6 +39,8 @@ async function apriDaDisco() {
   page.errori = [];
   page.on('pageerror', (e) => page.errori.push(e));
   page.on('dialog', (d) => { page.dialoghi.push(d.message()); if (d.type() === 'confirm' && page.rifiuta) d.dismiss(); else d.accept(); });
+  // Wide screens open the engine: this suite is about the table.
+  await page.addInitScript(() => localStorage.setItem('ts_xl_vista', '"tabella"'));
   await page.goto(pathToFileURL(join(cartella, 'index.html')).href + '#schede');
   await caricata(page);
   return page;

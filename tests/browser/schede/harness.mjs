@@ -87,8 +87,10 @@ const STORE_VUOTO = `(() => {
 // Opens the Schede page and waits for the first card load to end.
 // A second tab of the same browser passes { stessoStore: true } to see what the first one stored.
 export async function apriSchede(sito, opzioni = {}) {
+  // Wide screens open the engine: these suites are about the table.
+  const storage = { ts_xl_vista: '"tabella"', ...(opzioni.storage || {}) };
   const init = [...(opzioni.stessoStore ? [] : [STORE_VUOTO]), FINTI_FILE, ...(opzioni.init || [])];
-  const page = await apri(sito, { percorso: '#schede', ...opzioni, init });
+  const page = await apri(sito, { percorso: '#schede', ...opzioni, storage, init });
   await caricata(page);
   return page;
 }
