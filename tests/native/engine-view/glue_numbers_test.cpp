@@ -71,7 +71,9 @@ TEST(GlueNumbers, FlagsKeysAndDrawingOperationsAgreeWithTheModule) {
                                                  {"clip", static_cast<int>(Op::clip)},
                                                  {"unclip", static_cast<int>(Op::unclip)},
                                                  {"filter button", static_cast<int>(Op::filter_button)},
-                                                 {"frame", static_cast<int>(Op::frame)}}));
+                                                 {"frame", static_cast<int>(Op::frame)},
+                                                 {"pattern", static_cast<int>(Op::pattern)},
+                                                 {"path", static_cast<int>(Op::path)}}));
 }
 
 }  // namespace
