@@ -35,7 +35,7 @@ test('inside the engine Ctrl+S and the other browser shortcuts are prevented; ou
     'control libero', 'alt libero', 's libero',
   ]);
   // Elsewhere on the page the same keys are the browser's.
-  await page.locator('#p-schede h2').click();
+  await page.locator('#p-schede h1').click();
   assert.deepEqual(await tasti(page, ['Control+s']), ['control libero', 's libero']);
   await page.close();
 });
@@ -45,7 +45,7 @@ test('Ctrl+C on page text copies that text while the engine runs', async () => {
   await stilaroPronto(page);
   await page.evaluate(() => navigator.clipboard.writeText('vuoto'));
   await page.evaluate(() => {
-    const h = document.querySelector('#p-schede h2');
+    const h = document.querySelector('#p-schede h1');
     getSelection().selectAllChildren(h);
     document.activeElement.blur();
   });

@@ -113,7 +113,7 @@ test('the device\'s cards, with their table edits, are carried into an empty acc
 });
 
 test('signing out writes a waiting table edit into the account first', async () => {
-  const page = await apriArea(sito);
+  const page = await apriArea(sito, { storage: { ts_xl_vista: '"tabella"' } });
   await accendi(page);
   await entraCome(page, 'Luca (atleta)');
   await page.evaluate(() => go('schede'));
