@@ -117,3 +117,19 @@ test('a stored copy with the old look gets the new one; restoring the old look k
   assert.ok((await leggiKv(page, 'copia:' + NOME)).equals(simple), 'not restyled again');
   assert.equal(await testo(page, '#skMsg'), '');
 });
+
+test('a backup kept by an older page under the single key moves to its card, and only to its card', async () => {
+  const page = await apriSchede(sito);
+  const esito = await page.evaluate(async (nome) => {
+    await kvScrivi('bak_foglio', { nome, dati: new ArrayBuffer(4), quando: 1, perche: 'stilaro' });
+    const altra = await bakDi('Altra scheda.xlsx');
+    const nostra = await bakDi(nome);
+    return {
+      altra,
+      nostra: nostra && nostra.perche,
+      vecchia: await kvOpzionale('bak_foglio'),
+      nuova: (await kvOpzionale('bak_foglio:' + nome)).perche,
+    };
+  }, NOME);
+  assert.deepEqual(esito, { altra: null, nostra: 'stilaro', vecchia: undefined, nuova: 'stilaro' });
+});
