@@ -124,6 +124,21 @@ test('signing out writes a waiting table edit into the account first', async () 
   assert.deepEqual(celle((await fileDi(page, 'luca.bornati@prova-tarvela.test')).byte, ['F8']), [12]);
 });
 
+test('signing out first saves what was just typed in the engine into the account', async () => {
+  const page = await apriArea(sito);
+  await accendi(page);
+  await entraCome(page, 'Luca (atleta)');
+  await page.evaluate(() => go('schede'));
+  await page.waitForFunction(() => typeof stil !== 'undefined' && stil.avviato && $('stCopri').hidden, null, { timeout: 20000 });
+  await page.evaluate(() => stilaro.foglio_vai('F8'));
+  await page.keyboard.type('14');
+  await page.keyboard.press('Enter');
+  // Straight to "Esci", well within the engine's pause before its own save.
+  await page.locator('#skAccount').getByRole('button', { name: 'Esci' }).click();
+  await page.waitForFunction(() => !sk.utente, null, { timeout: 15000 });
+  assert.deepEqual(celle((await fileDi(page, 'luca.bornati@prova-tarvela.test')).byte, ['F8']), [14]);
+});
+
 test('the account box: hidden without a cloud, then signed out, then signed in', async () => {
   const page = await apriArea(sito);
   assert.equal(await page.locator('#skAccount').isHidden(), true);
