@@ -92,6 +92,21 @@ test('downloading: into a chosen file, or as a browser download, with the table 
   const bytes = readFileSync(await scaricato.path());
   assert.equal(leggiConPython(sito.temp, bytes).foglio.celle[rif].v, 33);
   assert.equal(await testo(page, '#skMsg'), '⬇ Scaricata: la trovi nella cartella Download.');
+
+  // Inside the phone app the bytes go to its bridge, which answers whether it could write them.
+  await page.evaluate(() => {
+    window.TarvelaApp = { chiamate: [], esito: true, salva(...a) { this.chiamate.push(a); return this.esito; } };
+  });
+  await page.click('#skBottoni button:has-text("Scarica")');
+  await page.waitForFunction(() => TarvelaApp.chiamate.length === 1);
+  assert.equal(await testo(page, '#skMsg'), '⬇ Salvata nella cartella Download del telefono.');
+  const [nome, tipo, base64] = await page.evaluate(() => TarvelaApp.chiamate[0]);
+  assert.deepEqual([nome, tipo], [NOME, 'application/vnd.openxmlformats-officedocument.spreadsheetml.sheet']);
+  assert.equal(leggiConPython(sito.temp, Buffer.from(base64, 'base64')).foglio.celle[rif].v, 33);
+  await page.evaluate(() => { TarvelaApp.esito = false; });
+  await page.click('#skBottoni button:has-text("Scarica")');
+  await page.waitForFunction(() => TarvelaApp.chiamate.length === 2);
+  assert.equal(await testo(page, '#skMsg'), 'Non sono riuscito a salvarla nel telefono.');
 });
 
 test('a stored copy with the old look gets the new one; restoring the old look keeps it for good', async () => {

@@ -106,6 +106,19 @@ test('week chooser: arrows within bounds, short titles at 500 px', async () => {
   assert.match(await testo(page, '.xltitolo'), /^52° SETTIMANA/);
 });
 
+test('the table size: bounded steps, kept across a reload', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('simple.xlsx'));
+  const page = await apriSchede(sito);
+  const zoom = () => page.$eval('table.xl', (t) => t.style.zoom);
+  for (let i = 0; i < 9; i++) await page.click('button[title="Più grande"]');
+  assert.equal(await zoom(), '1.6');
+  await page.reload();
+  await caricata(page);
+  assert.equal(await zoom(), '1.6');
+  for (let i = 0; i < 14; i++) await page.click('button[title="Più piccola"]');
+  assert.equal(await zoom(), '0.5');
+});
+
 test('values show as a spreadsheet shows them', async () => {
   const page = await apriSchede(sito);
   const casi = await page.evaluate(() => [
