@@ -28,12 +28,12 @@ const sotto = async (page) => (await testi(page, '.aheadtxt small'))[0];
 test('each role sees its own screen', async () => {
   const page = await provaAccesa();
   await entraCome(page, 'Marco (istruttore)');
-  assert.deepEqual(await testi(page, '#areaBox .card h3'), ['I tuoi atleti (3)']);
+  assert.deepEqual(await testi(page, '#areaBox .card h2'), ['I tuoi atleti (3)']);
   assert.deepEqual(await testi(page, '.alista .arow b'), ['Luca Bornati', 'Paolo Ghezzi', 'Sara Colmegna']);
   assert.match((await testi(page, '.alista .arow small'))[0], /^luca\.bornati@prova-tarvela\.test · 1 scheda$/);
 
   await entraCome(page, 'Giulia (istruttrice)');
-  assert.deepEqual(await testi(page, '#areaBox .card h3'), ['I tuoi atleti (1)']);
+  assert.deepEqual(await testi(page, '#areaBox .card h2'), ['I tuoi atleti (1)']);
 
   await entraCome(page, 'Luca (atleta)');
   assert.equal(await sotto(page), 'luca.bornati@prova-tarvela.test · ti segue Marco Vellani');

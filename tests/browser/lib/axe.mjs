@@ -1,4 +1,4 @@
-// Runs axe-core inside a page and hands back its serious and critical findings.
+// Runs axe-core inside a page and hands back its serious and critical findings, and headings that skip a level.
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 
@@ -8,6 +8,6 @@ export async function violazioniGravi(page) {
   if (!(await page.evaluate(() => typeof window.axe === 'object'))) await page.addScriptTag({ content: AXE });
   const risultato = await page.evaluate(() => window.axe.run(document, { resultTypes: ['violations'] }));
   return risultato.violations
-    .filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .filter((v) => v.impact === 'serious' || v.impact === 'critical' || v.id === 'heading-order')
     .map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(' | ')}`);
 }

@@ -75,7 +75,7 @@ test('cards fold with a click, Enter or Space and say whether they are open; the
   await card.locator('.dettagli a').first().evaluate((a) => a.addEventListener('click', (e) => e.preventDefault()));
   await card.locator('.dettagli a').first().click();
   assert.equal(await aperta(), true);
-  await card.locator('h3').click();
+  await card.locator('h2').click();
   assert.equal(await aperta(), false, 'a click anywhere on the card folds it');
   assert.equal(await piega.getAttribute('aria-expanded'), 'false');
 });

@@ -17,7 +17,7 @@ async function mostra(page, nome) {
 }
 
 for (const viewport of [{ width: 1320, height: 880 }, { width: 390, height: 844 }]) {
-  test(`no serious or critical finding on any of the nine pages at ${viewport.width} px`, async () => {
+  test(`no serious or critical finding nor a skipped heading level on any of the nine pages at ${viewport.width} px`, async () => {
     const page = await apri(sito, { viewport });
     for (const nome of await page.evaluate(() => PAGINE)) {
       await mostra(page, nome);

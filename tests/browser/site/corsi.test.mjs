@@ -68,7 +68,7 @@ test('a lower-case location tag, a Casvero course and rows without a course', as
   assert.deepEqual(await cardsDi(page, '#corsi-Sorvelo'), [['Spin', '🗓 Lun · 19:00', 'Cardio']]);
   assert.deepEqual(await cardsDi(page, '#corsiHome'), [['Spin', '🗓 Lun · 19:00', 'sorvelo,Cardio']], 'only located courses alternate');
   assert.deepEqual((await cardsDi(page, '.sedeblock:not([id])'))[0], ['Nuoto', '🗓 Mar · 7:00 / 🗓 Sab · 10:00', 'Casvero']);
-  assert.deepEqual(await page.$$eval('.sedeblock:not([id]) h3', (h) => h.map((x) => x.textContent)), ['In tutte le sedi', 'Nuoto']);
+  assert.deepEqual(await page.$$eval('.sedeblock:not([id]) :is(h2, h3)', (h) => h.map((x) => x.textContent)), ['In tutte le sedi', 'Nuoto']);
   assert.deepEqual(await testi(page, '#corsi-Sorvelo td.ora'), ['7:00', '19.00', '19:00']);
   assert.deepEqual(await testi(page, '#corsi-Sorvelo thead th'), ['Ora', 'Lunedì', 'Martedì', 'Mercoledì', 'Giovedì', 'Venerdì']);
   assert.deepEqual(await testi(page, '#corsi-Tavra thead th'), ['Ora', 'Lunedì', 'Martedì', 'Mercoledì', 'Giovedì', 'Venerdì', 'Sabato']);

@@ -21,7 +21,7 @@ test('notices sort by date, newest first, ties in publishing order', async () =>
   await pubblica(page, 'Primo ottobre', '2026-10-01');
   await pubblica(page, 'Novembre A', '2026-11-01', 'riga uno\nriga due');
   await pubblica(page, 'Novembre B', '2026-11-01');
-  assert.deepEqual(await testi(page, '#news h3'), ['Novembre A', 'Novembre B', 'Tavra: nuove macchine per il cardio', 'Primo ottobre']);
+  assert.deepEqual(await testi(page, '#news h2'), ['Novembre A', 'Novembre B', 'Tavra: nuove macchine per il cardio', 'Primo ottobre']);
   assert.deepEqual(await testi(page, '#news .data'), ['1 novembre 2026', '1 novembre 2026', '8 ottobre 2026', '1 ottobre 2026']);
   assert.equal(await page.$eval('#news .avviso p', (p) => p.innerText), 'riga uno\nriga due');
   assert.equal((await memoria(page, 'ts_news')).length, 4, 'the built-in notice is stored with the first change');

@@ -116,12 +116,12 @@ test('seeding fills absent keys only and shows them at the first drawing', async
   const page = await apri(sito, { storage: { ts_revs: mia }, init: [`window.__TS_SEED__ = ${JSON.stringify(seme)};`] });
   assert.deepEqual(await memoria(page, 'ts_revs'), mia);
   assert.deepEqual(await testi(page, '#revs blockquote'), ['“Già salvata”']);
-  assert.deepEqual(await testi(page, '#news h3'), ['Avviso del seme']);
+  assert.deepEqual(await testi(page, '#news h2'), ['Avviso del seme']);
 });
 
 test('load falls back on absent, null and broken values', async () => {
   const page = await apri(sito, { storage: { ts_news: 'null', ts_revs: '{rotto' } });
-  assert.deepEqual(await testi(page, '#news h3'), ['Tavra: nuove macchine per il cardio']);
+  assert.deepEqual(await testi(page, '#news h2'), ['Tavra: nuove macchine per il cardio']);
   assert.deepEqual(await page.evaluate(() => [load('ts_revs', 'f'), load('ts_news', 'f'), load('ts_assente', 7)]), ['f', 'f', 7]);
   assert.match(await page.innerText('#revs'), /Nessuna recensione inserita/);
 });

@@ -33,7 +33,7 @@ test('markup typed into every content form is shown as text and never runs', asy
     await page.waitForTimeout(300);
     assert.equal(await page.evaluate(() => window.colpito), undefined);
     assert.equal(await page.$$eval('main img[src="x"], main svg', (e) => e.length), 0);
-    assert.deepEqual(await testi(page, '#news h3'), [ATTACCO, 'Tavra: nuove macchine per il cardio']);
+    assert.deepEqual(await testi(page, '#news h2'), [ATTACCO, 'Tavra: nuove macchine per il cardio']);
     assert.ok((await testi(page, '#revs blockquote'))[0].includes(ATTACCO));
     assert.ok((await page.textContent('#corsiSedi')).includes(ATTACCO));
     assert.ok((await page.textContent('#contattiBox')).includes(ATTACCO));
@@ -58,6 +58,6 @@ test('stored photo replacements and seeds cannot inject markup either', async ()
   assert.equal(await page.evaluate(() => window.colpito), undefined);
   assert.equal(await page.getAttribute('.cell >> nth=0 >> img', 'src'), 'x" onerror="window.colpito=1');
   assert.equal(await page.getAttribute('.cell >> nth=1 >> img', 'src'), 'foto/sorvelo-macchinari.jpg');
-  assert.deepEqual(await testi(page, '#news h3'), [ATTACCO]);
+  assert.deepEqual(await testi(page, '#news h2'), [ATTACCO]);
   assert.deepEqual(page.errori, []);
 });
