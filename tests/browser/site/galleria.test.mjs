@@ -75,14 +75,21 @@ test('from the keyboard: every photo is a named button; the viewer holds the foc
     'after browsing, the focus lands on the photo last shown');
 });
 
-test('Back while the viewer is open closes it along with the page change', async () => {
+test('Back puts the open photo away and stays on the page; closed by hand, it leaves no entry behind', async () => {
   const page = await apri(sito);
   await page.evaluate(() => { go('corsi'); go('home'); });
   await apriViewer(page, 'La sala di Tavra');
   await page.goBack();
-  await page.waitForFunction(() => $('p-corsi').classList.contains('on'));
-  assert.equal(await page.isVisible('#lb'), false);
+  await page.waitForFunction(() => $('lb').hidden);
+  assert.equal(await page.evaluate(() => $('p-home').classList.contains('on') && location.hash), '#home');
   assert.equal(await page.evaluate(() => document.body.style.overflow), '', 'the page scrolls again');
+  await apriViewer(page, 'La sala di Tavra');
+  await page.keyboard.press('Escape');
+  await page.goBack();
+  await page.waitForFunction(() => $('p-corsi').classList.contains('on'));
+  await page.goForward();
+  await page.waitForFunction(() => $('p-home').classList.contains('on'));
+  assert.equal(await page.isVisible('#lb'), false, 'Forward does not bring the photo back');
 });
 
 test('the viewer: caption, large version, arrows and keys wrapping within a location', async () => {
