@@ -6,6 +6,7 @@
 
 #include "edit.h"
 #include "formula.h"
+#include "formula_functions.h"
 #include "number_format.h"
 #include "workbook.h"
 
@@ -130,6 +131,10 @@ TEST(Formula, TableOfResults) {
       {"SUMIF(A1:A2,10,B1:B2)", "2,5"},
       {"COUNTIF(5,1)", "#VALUE!"},
       {"ROUND(1)", "#VALUE!"},
+      {"TRUE()", "TRUE"},
+      {"NOT(FALSE())", "TRUE"},
+      {"TODAY(1)", "#VALUE!"},
+      {"AND()", "#VALUE!"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, c.formula, opt)), c.expected) << c.formula;
@@ -252,6 +257,37 @@ TEST(Formula, TypedItalianFormulasBecomeFileSyntax) {
   EXPECT_EQ(formula_from_input("E(VERO;FALSO)"), "AND(TRUE,FALSE)");
   EXPECT_EQ(formula_from_input("CONTA.SE(A1:A9;\">80\")"), "COUNTIF(A1:A9,\">80\")");
   EXPECT_EQ(formula_from_input("MEDIA(Scheda!A1:A3)&\";\""), "AVERAGE(Scheda!A1:A3)&\";\"");
+}
+
+// Each function in the table reads by both names, reaches its implementation, and
+// refuses one argument too few or too many.
+TEST(Formula, EveryTabledFunctionReadsByBothNamesAndIsComputed) {
+  Workbook wb = sample();
+  RecalcOptions opt{date_serial(2026, 12, 9)};
+  auto call = [](std::string_view name, std::size_t count, char separator) {
+    std::string text(name);
+    text += '(';
+    for (std::size_t i = 0; i < count; ++i) text += i ? std::string(1, separator) + "1" : "1";
+    return text + ')';
+  };
+  ASSERT_GT(formula::functions().size(), 30u);
+  for (const formula::Function& f : formula::functions()) {
+    const std::string english = call(f.name, f.min_args, ',');
+    EXPECT_EQ(formula_from_input(call(f.italian, f.min_args, ';')), english) << f.italian;
+    EXPECT_EQ(formula_from_input(english), english) << f.name;
+    EXPECT_TRUE(formula_is_valid(english)) << english;
+    EXPECT_NE(shown(evaluate_formula(wb, 0, {9, 9}, english, opt)), "#NAME?") << english;
+    if (f.min_args > 0) {
+      EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, call(f.name, f.min_args - 1, ','), opt)), "#VALUE!") << f.name;
+    }
+    if (f.max_args != formula::Function::kAny) {
+      EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, call(f.name, f.max_args + 1, ','), opt)), "#VALUE!") << f.name;
+    }
+    // An Italian name never stands for another function's file name.
+    const formula::Function* same = formula::function_named(f.italian);
+    EXPECT_TRUE(same == nullptr || same == &f) << f.italian;
+    EXPECT_EQ(formula::function_named_italian(f.italian), &f) << f.italian;
+  }
 }
 
 TEST(Formula, DatesOfThe1900System) {
