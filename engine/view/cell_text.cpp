@@ -13,10 +13,17 @@ constexpr double kIndentStep = 9;
 
 }  // namespace
 
-CellText cell_text(const Workbook& workbook, const Cell& cell, double available, double zoom) {
+CellText cell_text(const Workbook& workbook, const Cell& cell, double available, double zoom,
+                   const ConditionalLook* look) {
   CellText t;
   const Styles& styles = workbook.styles;
-  const Font& font = styles.font_of(cell.style);
+  Font font = styles.font_of(cell.style);
+  if (look) {
+    font.bold = look->bold.value_or(font.bold);
+    font.italic = look->italic.value_or(font.italic);
+    font.underline = look->underline.value_or(font.underline);
+    font.strike = look->strike.value_or(font.strike);
+  }
   const Alignment& align = styles.cell_format(cell.style).alignment;
   const FormattedValue shown = format_value(cell.value, styles.number_format_of(cell.style), workbook.date1904);
 
@@ -26,6 +33,7 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
   t.style.underline = font.underline;
   t.style.strike = font.strike;
   t.style.colour = shown.color ? *shown.color : font.color.is_set() ? font.color.argb : 0xFF000000;
+  if (look && look->text_colour) t.style.colour = *look->text_colour;
   t.vertical = align.vertical;
   t.line_height = points_to_px(line_height_pt(font.size)) * zoom;
   t.inset = (kPadding + align.indent * kIndentStep) * zoom;

@@ -278,16 +278,9 @@ class Painter {
 
   void draw_text(CellAddress a, const Cell& cell, Rect box, const Rect& pane) {
     if (l_.has_filter_button(a)) box.w -= l_.filter_button(a).w;
-    CellText t = cell_text(wb_, cell, box.w, z_);
+    const ConditionalLook* lk = sheet_.conditional_formats.empty() ? nullptr : &look(a);
+    CellText t = cell_text(wb_, cell, box.w, z_, lk);
     if (t.lines.empty()) return;
-    if (!sheet_.conditional_formats.empty()) {
-      const ConditionalLook& lk = look(a);
-      if (lk.text_colour) t.style.colour = *lk.text_colour;
-      t.style.bold = lk.bold.value_or(t.style.bold);
-      t.style.italic = lk.italic.value_or(t.style.italic);
-      t.style.underline = lk.underline.value_or(t.style.underline);
-      t.style.strike = lk.strike.value_or(t.style.strike);
-    }
     Rect clip = box;
     if (t.overflows) {
       // Single-line text spills over empty neighbours on the side it leans to.
