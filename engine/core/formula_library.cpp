@@ -50,19 +50,20 @@ constexpr auto kFunctions = std::to_array<Function>({
 });
 
 constexpr bool by_name(const Function& a, const Function& b) { return a.name < b.name; }
-static_assert(std::ranges::is_sorted(kFunctions, by_name), "kFunctions must stay sorted by name");
+static_assert(std::is_sorted(kFunctions.begin(), kFunctions.end(), by_name), "kFunctions must stay sorted by name");
 
 }  // namespace
 
 std::span<const Function> functions() { return kFunctions; }
 
 const Function* function_named(std::string_view name) {
-  auto it = std::ranges::lower_bound(kFunctions, name, {}, &Function::name);
+  auto it = std::lower_bound(kFunctions.begin(), kFunctions.end(), name,
+                             [](const Function& f, std::string_view n) { return f.name < n; });
   return it != kFunctions.end() && it->name == name ? &*it : nullptr;
 }
 
 const Function* function_named_italian(std::string_view italian) {
-  auto it = std::ranges::find(kFunctions, italian, &Function::italian);
+  auto it = std::find_if(kFunctions.begin(), kFunctions.end(), [&](const Function& f) { return f.italian == italian; });
   return it != kFunctions.end() ? &*it : nullptr;
 }
 
