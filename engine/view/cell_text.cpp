@@ -54,14 +54,14 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
   const double room = std::max(1.0, available - 2 * kPadding * zoom - align.indent * kIndentStep * zoom) / zoom;
   if (shown.text.empty()) return t;
   if (align.wrap || align.horizontal == HorizontalAlign::Justify) {
-    t.lines = wrap_lines(shown.text, font.size, font.bold, room);
+    t.lines = wrap_lines(shown.text, font.size, font.bold, room, font.italic);
   } else {
     std::string one = shown.text;
     std::replace(one.begin(), one.end(), '\n', ' ');
     std::replace(one.begin(), one.end(), '\r', ' ');
     t.lines.push_back(std::move(one));
   }
-  for (const std::string& line : t.lines) t.width = std::max(t.width, text_width_px(line, font.size, font.bold) * zoom);
+  for (const std::string& line : t.lines) t.width = std::max(t.width, text_width_px(line, font.size, font.bold, font.italic) * zoom);
   if (!align.wrap && t.width > room * zoom) {
     const std::string_view code = styles.number_format_of(cell.style);
     const bool general = code.empty() || code == "General" || code == "general";
@@ -69,7 +69,7 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
       // A General number rounds to the digits that fit, as spreadsheets show it.
       for (int digits = 9; digits >= 1; --digits) {
         std::string shorter = format_general(cell.value.number, digits);
-        const double w = text_width_px(shorter, font.size, font.bold) * zoom;
+        const double w = text_width_px(shorter, font.size, font.bold, font.italic) * zoom;
         if (w <= room * zoom) {
           t.lines = {std::move(shorter)};
           t.width = w;
@@ -79,7 +79,7 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
     }
     if (cell.value.is_number()) {
       // A number never shows cut: it gives way to #### as wide as the cell.
-      const double hash = text_width_px("#", font.size, font.bold);
+      const double hash = text_width_px("#", font.size, font.bold, font.italic);
       const auto count = static_cast<std::size_t>(std::max(1.0, room / hash));
       t.lines = {std::string(count, '#')};
       t.width = count * hash * zoom;

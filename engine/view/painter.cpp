@@ -470,14 +470,14 @@ class Painter {
     for (std::size_t i = 0; i <= text.size(); ++i) {
       if (static_cast<std::int32_t>(i) == c_.edit_caret()) {
         caret_line = lines.size() - 1;
-        caret_x = text_width_px(lines.back(), font.size, font.bold) * z_;
+        caret_x = text_width_px(lines.back(), font.size, font.bold, font.italic) * z_;
       }
       if (i == text.size()) break;
       if (text[i] == '\n') lines.emplace_back();
       else lines.back() += text[i];
     }
     double widest = 0;
-    for (const std::string& line : lines) widest = std::max(widest, text_width_px(line, font.size, font.bold) * z_);
+    for (const std::string& line : lines) widest = std::max(widest, text_width_px(line, font.size, font.bold, font.italic) * z_);
     const Rect pane = l_.pane_of(a);
     box.w = std::max(box.w, std::min(widest + 12 * z_, pane.right() - box.x));
     box.h = std::max(box.h, lh * static_cast<double>(lines.size()) + 4);

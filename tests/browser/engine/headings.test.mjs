@@ -92,35 +92,32 @@ test('bold headings that nearly fill their cells keep their last letter', async 
   });
 });
 
-// The advance widths the layout measures with, per mille of the font size, as the
-// engine's metrics table lists them: [characters, regular, bold].
+// The advance widths the layout measures with, per mille of the font size:
+// [character, regular, bold, italic, bold italic].
 function layoutWidths() {
-  const source = readFileSync(join(root, 'engine', 'view', 'text_metrics.cpp'), 'utf8');
-  const runs = [...source.matchAll(/\{U"((?:[^"\\]|\\.)*)", (\d+), (\d+)\}/g)];
-  return runs.map(([, chars, regular, bold]) => [
-    chars.replace(/\\u([0-9a-fA-F]{4})/g, (_, hex) => String.fromCharCode(parseInt(hex, 16))).replace(/\\(.)/g, '$1'),
-    Number(regular), Number(bold)]);
+  const table = readFileSync(join(root, 'engine', 'view', 'advance_widths.inc'), 'utf8');
+  return [...table.matchAll(/\{0x([0-9A-F]+), (\d+), (\d+), (\d+), (\d+)\}/g)]
+    .map(([, code, ...widths]) => [String.fromCodePoint(parseInt(code, 16)), ...widths.map(Number)]);
 }
 
 test('the canvas draws every measured character as wide as the layout measures it', async () => {
-  const runs = layoutWidths();
-  assert.ok(runs.length > 60, 'the metrics table was found');
-  const wrong = await page.evaluate((runs) => {
+  const widths = layoutWidths();
+  assert.ok(widths.length > 300, 'the metrics table was found');
+  const wrong = await page.evaluate((widths) => {
     // The family the last frame drew its cells with, as the canvas keeps it.
     const drawn = document.getElementById('foglio').getContext('2d').font;
     const family = drawn.slice(drawn.indexOf('px ') + 3);
     const ctx = document.createElement('canvas').getContext('2d');
+    const faces = ['', 'bold ', 'italic ', 'italic bold '];
     const out = [];
-    for (const [chars, regular, bold] of runs) {
-      for (const ch of chars) {
-        for (const [weight, expected] of [['', regular], ['bold ', bold]]) {
-          ctx.font = weight + '1000px ' + family;
-          const width = ctx.measureText(ch).width;
-          if (Math.abs(width - expected) > 1) out.push(weight + ch + ': ' + width.toFixed(1) + ' for ' + expected);
-        }
-      }
+    for (const [ch, ...expected] of widths) {
+      faces.forEach((face, k) => {
+        ctx.font = face + '1000px ' + family;
+        const width = ctx.measureText(ch).width;
+        if (Math.abs(width - expected[k]) > 1) out.push(face + ch + ': ' + width.toFixed(1) + ' for ' + expected[k]);
+      });
     }
     return out;
-  }, runs);
+  }, widths);
   assert.deepEqual(wrong, []);
 });

@@ -45,11 +45,9 @@ TEST(CellText, AConditionalFontIsMeasuredAsItIsDrawn) {
   EXPECT_FALSE(cell_text(wb, cell_of(Value::of_text(heading)), available, 1).overflows);
   ConditionalLook look;
   look.bold = true;
-  look.italic = true;
   look.text_colour = 0xFF9C0006;
   const CellText t = cell_text(wb, cell_of(Value::of_text(heading)), available, 1, &look);
   EXPECT_TRUE(t.style.bold);
-  EXPECT_TRUE(t.style.italic);
   EXPECT_EQ(t.style.colour, 0xFF9C0006u);
   EXPECT_DOUBLE_EQ(t.width, bold);
   EXPECT_TRUE(t.overflows);
