@@ -48,5 +48,6 @@ bool to_number(const Value& v, double& out);  // empty = 0, text must read as a 
 bool to_bool(const Value& v, bool& out);
 std::string to_text(const Value& v);          // numbers in General form
 Value checked(double n);                      // #NUM! for infinities and NaN
+Value checked_text(std::string s);            // #VALUE! for more than a cell holds
 
 }  // namespace stilaro::formula

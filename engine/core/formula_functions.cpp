@@ -199,7 +199,7 @@ Value concatenate(Context& ctx, const Args& a) {
     if (v.is_error()) return v;
     out += to_text(v);
   }
-  return Value::of_text(std::move(out));
+  return checked_text(std::move(out));
 }
 
 Value text(Context& ctx, const Args& a) {
@@ -210,7 +210,7 @@ Value text(Context& ctx, const Args& a) {
   // Numbers written as text are formatted as numbers.
   if (v.is_text() && to_number(v, x)) v = Value::of_number(x);
   // The code is read as an Italian spreadsheet reads it ("0,00", "gg/mm/aaaa").
-  return Value::of_text(format_value(v, format_code_from_italian(to_text(code))).text);
+  return checked_text(format_value(v, format_code_from_italian(to_text(code))).text);
 }
 
 Value today(Context& ctx, const Args&) { return Value::of_number(std::floor(ctx.options().today)); }

@@ -178,7 +178,8 @@ Value piece(Context& ctx, const Args& a, bool from_left) {
   double n = 1;
   if (a.size() == 2 && !number_arg(ctx, *a[1], n, error)) return error;
   if (n < 0) return err(ErrorCode::Value);
-  auto chars = characters(to_text(v));
+  const std::string text = to_text(v);  // the pieces below point into it
+  auto chars = characters(text);
   std::size_t count = std::min(chars.size(), static_cast<std::size_t>(n));
   std::string out;
   std::size_t from = from_left ? 0 : chars.size() - count;

@@ -212,10 +212,12 @@ void on_small_stack(std::function<void()> work) {
 }
 
 TEST(Formula, AHundredThousandTermsFitASmallStack) {
+  // Every fourth term of the text adds a letter: a text a cell can hold, and only
+  // evaluating all of the terms gives its length.
   std::string sum = "A1", text = "\"a\"", product = "1";
-  for (int i = 0; i < 99999; ++i) {
+  for (int i = 1; i < 100000; ++i) {
     sum += "+A1";
-    text += "&\"a\"";
+    text += i % 4 ? "&\"\"" : "&\"a\"";
     product += "*1";
   }
   Value sum_value, text_value, product_value, stored;
@@ -234,10 +236,22 @@ TEST(Formula, AHundredThousandTermsFitASmallStack) {
     stored = wb.sheets[0].value({1, 0});
   });
   EXPECT_DOUBLE_EQ(sum_value.number, 200000);
-  EXPECT_EQ(text_value.text.size(), 100000u);
+  EXPECT_EQ(text_value.text.size(), 25000u);
   EXPECT_DOUBLE_EQ(product_value.number, 1);
   EXPECT_TRUE(typed);
   EXPECT_DOUBLE_EQ(stored.number, 200000);
+}
+
+// A formula's text never grows past what a cell holds: the saved card must open again.
+TEST(Formula, TextResultsLongerThanACellHoldsAreAnError) {
+  Workbook wb = sample();
+  wb.sheets[0].cell_at({5, 0}).value = Value::of_text(std::string(20000, 'x'));
+  RecalcOptions opt{date_serial(2026, 12, 9)};
+  for (const char* f : {"A6&A6", "CONCATENATE(A6,A6)", "TEXT(A6,\"@@\")"})
+    EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, f, opt)), "#VALUE!") << f;
+  EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, "LEN(A6&LEFT(A6,12767))", opt)), "32767");
+  // LEFT and RIGHT of a long text keep every character they take.
+  EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, "LEN(RIGHT(A6,15000))&LEFT(RIGHT(A6,9),1)", opt)), "\"15000x\"");
 }
 
 TEST(Formula, ShiftMovesRelativeReferencesOnly) {
