@@ -29,7 +29,11 @@ def fonts_constant(fonts_dir: pathlib.Path) -> str:
         f"  ['{style}', '{weight}', '" + base64.b64encode((fonts_dir / name).read_bytes()).decode("ascii") + "']"
         for name, style, weight in CELL_FONTS
     )
-    return "const CELL_FONTS = [\n" + faces + ",\n];\n"
+    notice = (
+        "// Stilaro Sans is Carlito, copyright (c) 2010-2013 tyPoland Lukasz Dziedzic, cut to Latin;\n"
+        "// SIL Open Font License 1.1 (http://scripts.sil.org/OFL), also in each face's name table.\n"
+    )
+    return notice + "const CELL_FONTS = [\n" + faces + ",\n];\n"
 
 
 def glue_script(glue_dir: pathlib.Path) -> str:
