@@ -11,7 +11,7 @@ packages=(
   wine wine64 xvfb xauth
   emscripten binaryen dpkg-dev
   chromium fonts-crosextra-carlito fonts-dejavu-core
-  python3 python3-pil python3-openpyxl python3-numpy
+  python3 python3-pil python3-openpyxl python3-numpy python3-fonttools python3-brotli
   nodejs
   postgresql-15 postgresql-15-pgtap libtap-parser-sourcehandler-pgtap-perl
 )

@@ -9,7 +9,14 @@ import pathlib
 import sys
 
 # The glue's parts, in the order they must appear in the one classic script.
-GLUE_PARTS = ["memory.js", "loader.js", "draw.js", "input.js", "foglio.js"]
+GLUE_PARTS = ["memory.js", "fonts.js", "loader.js", "draw.js", "input.js", "foglio.js"]
+# The cell fonts travel inside the script as Base64 WOFF2: (file, style, weight).
+CELL_FONTS = [
+    ("StilaroSans-Regular.woff2", "normal", "400"),
+    ("StilaroSans-Bold.woff2", "normal", "700"),
+    ("StilaroSans-Italic.woff2", "italic", "400"),
+    ("StilaroSans-BoldItalic.woff2", "italic", "700"),
+]
 
 
 def module_script(wasm: bytes) -> str:
@@ -17,8 +24,21 @@ def module_script(wasm: bytes) -> str:
     return 'STILARO_WASM_GZ = "' + base64.b64encode(packed).decode("ascii") + '";\n'
 
 
+def fonts_constant(fonts_dir: pathlib.Path) -> str:
+    faces = ",\n".join(
+        f"  ['{style}', '{weight}', '" + base64.b64encode((fonts_dir / name).read_bytes()).decode("ascii") + "']"
+        for name, style, weight in CELL_FONTS
+    )
+    notice = (
+        "// Stilaro Sans is Carlito, copyright (c) 2010-2013 tyPoland Lukasz Dziedzic, cut to Latin;\n"
+        "// SIL Open Font License 1.1 (http://scripts.sil.org/OFL), also in each face's name table.\n"
+    )
+    return notice + "const CELL_FONTS = [\n" + faces + ",\n];\n"
+
+
 def glue_script(glue_dir: pathlib.Path) -> str:
-    body = "".join((glue_dir / name).read_text(encoding="utf-8") for name in GLUE_PARTS)
+    body = fonts_constant(glue_dir / "fonts")
+    body += "".join((glue_dir / name).read_text(encoding="utf-8") for name in GLUE_PARTS)
     return (
         "// Stilaro, the training card's spreadsheet engine: glue between the page and its module.\n"
         "(function () {\n'use strict';\n" + body + "})();\n"

@@ -152,11 +152,11 @@ ParsedInput parse_input(std::string_view typed, bool text_format, double today) 
   ParsedInput out;
   if (typed.empty()) return out;
   if (text_format) {
-    out.content.value = Value::of_text(std::string(typed));
+    out.content.value = Value::of_text(std::string(fit_cell_text(typed)));
     return out;
   }
   if (typed.front() == '\'') {
-    if (typed.size() > 1) out.content.value = Value::of_text(std::string(typed.substr(1)));
+    if (typed.size() > 1) out.content.value = Value::of_text(std::string(fit_cell_text(typed.substr(1))));
     return out;
   }
   if (typed.front() == '=' && typed.size() > 1) {
@@ -200,7 +200,8 @@ ParsedInput parse_input(std::string_view typed, bool text_format, double today) 
     out.number_format = seconds ? "h:mm:ss" : "h:mm";
     return out;
   }
-  out.content.value = Value::of_text(std::string(typed));
+  // Longer text is cut where a cell ends, as a member would see it typed.
+  out.content.value = Value::of_text(std::string(fit_cell_text(typed)));
   return out;
 }
 

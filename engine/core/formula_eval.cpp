@@ -54,6 +54,11 @@ int compare_values(const Value& a, const Value& b) {
 
 Value checked(double n) { return std::isfinite(n) ? Value::of_number(n) : Value::of_error(ErrorCode::Num); }
 
+Value checked_text(std::string s) {
+  if (fit_cell_text(s).size() < s.size()) return Value::of_error(ErrorCode::Value);
+  return Value::of_text(std::move(s));
+}
+
 bool to_number(const Value& v, double& out) {
   switch (v.type) {
     case Value::Type::Empty: out = 0; return true;
@@ -304,7 +309,7 @@ class Evaluator final : public Context {
   static Value apply(const std::string& op, const Value& a, const Value& b) {
     if (a.is_error()) return a;
     if (b.is_error()) return b;
-    if (op == "&") return Value::of_text(to_text(a) + to_text(b));
+    if (op == "&") return checked_text(to_text(a) + to_text(b));
     if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=") {
       int c = compare_values(a, b);
       bool r = op == "=" ? c == 0 : op == "<>" ? c != 0 : op == "<" ? c < 0 : op == ">" ? c > 0 : op == "<=" ? c <= 0 : c >= 0;

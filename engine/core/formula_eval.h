@@ -39,14 +39,15 @@ class Context {
   void each(const Operand& o, const std::function<void(const Value&)>& visit);
 };
 
+// A call through the function table: #NAME? for a name it lacks, #VALUE! for a wrong
+// number of arguments.
 Value call_function(Context& ctx, const Node& call);
-// The less common functions; nullopt for a name no function has.
-std::optional<Value> call_more_function(Context& ctx, const Node& call);
 
 // Coercions used by operators and functions.
 bool to_number(const Value& v, double& out);  // empty = 0, text must read as a number
 bool to_bool(const Value& v, bool& out);
 std::string to_text(const Value& v);          // numbers in General form
 Value checked(double n);                      // #NUM! for infinities and NaN
+Value checked_text(std::string s);            // #VALUE! for more than a cell holds
 
 }  // namespace stilaro::formula

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "formula_eval.h"
+#include "formula_functions.h"
 
 namespace stilaro::formula {
 
 namespace {
-
-using Args = std::vector<std::unique_ptr<Node>>;
 
 Value err(ErrorCode e) { return Value::of_error(e); }
 
@@ -108,7 +106,6 @@ struct Criterion {
 };
 
 Value conditional(Context& ctx, const Args& a, bool sum) {
-  if (a.size() < 2 || a.size() > (sum ? 3u : 2u)) return err(ErrorCode::Value);
   Operand range = ctx.evaluate(*a[0]);
   if (!range.is_range) return err(ErrorCode::Value);
   Value c = ctx.scalar(*a[1]);
@@ -149,49 +146,93 @@ Value conditional(Context& ctx, const Args& a, bool sum) {
   return checked(total);
 }
 
-}  // namespace
-
-std::optional<Value> call_more_function(Context& ctx, const Node& call) {
-  const std::string& f = call.text;
-  const Args& a = call.args;
+// INT and the date parts: one number argument.
+template <typename Part>
+Value of_number(Context& ctx, const Args& a, Part part) {
   Value error;
-  double x, y;
+  double x;
+  if (!number_arg(ctx, *a[0], x, error)) return error;
+  return part(x);
+}
 
-  if (f == "INT" || f == "YEAR" || f == "MONTH" || f == "DAY") {
-    if (a.size() != 1) return err(ErrorCode::Value);
-    if (!number_arg(ctx, *a[0], x, error)) return error;
-    if (f == "INT") return Value::of_number(std::floor(x));
+Value date_part(Context& ctx, const Args& a, int which) {
+  return of_number(ctx, a, [which](double x) {
     int yy, mm, dd;
     if (!serial_to_date(std::floor(x), yy, mm, dd)) return err(ErrorCode::Num);
-    return Value::of_number(f == "YEAR" ? yy : f == "MONTH" ? mm : dd);
+    return Value::of_number(which == 0 ? yy : which == 1 ? mm : dd);
+  });
+}
+
+// LEN, UPPER, LOWER, TRIM: one text argument.
+template <typename Change>
+Value of_text(Context& ctx, const Args& a, Change change) {
+  Value v = ctx.scalar(*a[0]);
+  if (v.is_error()) return v;
+  return change(to_text(v));
+}
+
+Value piece(Context& ctx, const Args& a, bool from_left) {
+  Value v = ctx.scalar(*a[0]);
+  if (v.is_error()) return v;
+  Value error;
+  double n = 1;
+  if (a.size() == 2 && !number_arg(ctx, *a[1], n, error)) return error;
+  if (n < 0) return err(ErrorCode::Value);
+  const std::string text = to_text(v);  // the pieces below point into it
+  auto chars = characters(text);
+  std::size_t count = std::min(chars.size(), static_cast<std::size_t>(n));
+  std::string out;
+  std::size_t from = from_left ? 0 : chars.size() - count;
+  for (std::size_t i = from; i < from + count; ++i) out += chars[i];
+  return Value::of_text(out);
+}
+
+}  // namespace
+
+namespace library {
+
+Value whole(Context& ctx, const Args& a) {
+  return of_number(ctx, a, [](double x) { return Value::of_number(std::floor(x)); });
+}
+Value year(Context& ctx, const Args& a) { return date_part(ctx, a, 0); }
+Value month(Context& ctx, const Args& a) { return date_part(ctx, a, 1); }
+Value day(Context& ctx, const Args& a) { return date_part(ctx, a, 2); }
+
+Value remainder(Context& ctx, const Args& a) {
+  Value error;
+  double x, y;
+  if (!number_arg(ctx, *a[0], x, error) || !number_arg(ctx, *a[1], y, error)) return error;
+  if (y == 0) return err(ErrorCode::Div0);
+  return checked(x - y * std::floor(x / y));
+}
+
+Value product(Context& ctx, const Args& a) {
+  double p = 1;
+  bool any = false;
+  std::optional<Value> bad;
+  for (const auto& arg : a) {
+    ctx.each(ctx.evaluate(*arg), [&](const Value& v) {
+      double n;
+      if (v.is_error() && !bad) bad = v;
+      else if (v.is_number() || (v.is_text() && to_number(v, n))) p *= v.is_number() ? v.number : n, any = true;
+    });
   }
-  if (f == "MOD") {
-    if (a.size() != 2) return err(ErrorCode::Value);
-    if (!number_arg(ctx, *a[0], x, error) || !number_arg(ctx, *a[1], y, error)) return error;
-    if (y == 0) return err(ErrorCode::Div0);
-    return checked(x - y * std::floor(x / y));
-  }
-  if (f == "PRODUCT") {
-    double p = 1;
-    bool any = false;
-    std::optional<Value> bad;
-    for (const auto& arg : a) {
-      ctx.each(ctx.evaluate(*arg), [&](const Value& v) {
-        double n;
-        if (v.is_error() && !bad) bad = v;
-        else if (v.is_number() || (v.is_text() && to_number(v, n))) p *= v.is_number() ? v.number : n, any = true;
-      });
-    }
-    if (bad) return *bad;
-    return checked(any ? p : 0);
-  }
-  if (f == "LEN" || f == "UPPER" || f == "LOWER" || f == "TRIM") {
-    if (a.size() != 1) return err(ErrorCode::Value);
-    Value v = ctx.scalar(*a[0]);
-    if (v.is_error()) return v;
-    std::string t = to_text(v);
-    if (f == "LEN") return Value::of_number(static_cast<double>(characters(t).size()));
-    if (f != "TRIM") return Value::of_text(change_case(t, f == "UPPER"));
+  if (bad) return *bad;
+  return checked(any ? p : 0);
+}
+
+Value length(Context& ctx, const Args& a) {
+  return of_text(ctx, a, [](const std::string& t) { return Value::of_number(static_cast<double>(characters(t).size())); });
+}
+Value upper(Context& ctx, const Args& a) {
+  return of_text(ctx, a, [](const std::string& t) { return Value::of_text(change_case(t, true)); });
+}
+Value lower(Context& ctx, const Args& a) {
+  return of_text(ctx, a, [](const std::string& t) { return Value::of_text(change_case(t, false)); });
+}
+
+Value trim(Context& ctx, const Args& a) {
+  return of_text(ctx, a, [](const std::string& t) {
     std::string out;
     for (char c : t) {
       if (c == ' ' && (out.empty() || out.back() == ' ')) continue;
@@ -199,24 +240,14 @@ std::optional<Value> call_more_function(Context& ctx, const Node& call) {
     }
     if (!out.empty() && out.back() == ' ') out.pop_back();
     return Value::of_text(out);
-  }
-  if (f == "LEFT" || f == "RIGHT") {
-    if (a.empty() || a.size() > 2) return err(ErrorCode::Value);
-    Value v = ctx.scalar(*a[0]);
-    if (v.is_error()) return v;
-    double n = 1;
-    if (a.size() == 2 && !number_arg(ctx, *a[1], n, error)) return error;
-    if (n < 0) return err(ErrorCode::Value);
-    auto chars = characters(to_text(v));
-    std::size_t count = std::min(chars.size(), static_cast<std::size_t>(n));
-    std::string out;
-    std::size_t from = f == "LEFT" ? 0 : chars.size() - count;
-    for (std::size_t i = from; i < from + count; ++i) out += chars[i];
-    return Value::of_text(out);
-  }
-  if (f == "COUNTIF") return conditional(ctx, a, false);
-  if (f == "SUMIF") return conditional(ctx, a, true);
-  return std::nullopt;
+  });
 }
+
+Value left(Context& ctx, const Args& a) { return piece(ctx, a, true); }
+Value right(Context& ctx, const Args& a) { return piece(ctx, a, false); }
+Value count_if(Context& ctx, const Args& a) { return conditional(ctx, a, false); }
+Value sum_if(Context& ctx, const Args& a) { return conditional(ctx, a, true); }
+
+}  // namespace library
 
 }  // namespace stilaro::formula

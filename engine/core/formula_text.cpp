@@ -1,11 +1,10 @@
 // Formula text operations that keep the user's spelling: moving references, and turning
 // typed (possibly Italian) formulas into file syntax.
-#include <algorithm>
-#include <array>
 #include <cctype>
 
 #include "formula.h"
 #include "formula_ast.h"
+#include "formula_functions.h"
 
 namespace stilaro {
 
@@ -20,22 +19,6 @@ bool shift_point(RefPoint& p, Reference::Kind kind, std::int32_t rows, std::int3
   if (kind != Reference::Kind::Columns && !p.abs_row) p.row += rows;
   return p.row >= 0 && p.row < kMaxRows && p.col >= 0 && p.col < kMaxColumns;
 }
-
-struct ItalianName {
-  std::string_view italian, english;
-};
-
-constexpr std::array<ItalianName, 33> kItalian = {{
-    {"INT", "INT"}, {"RESTO", "MOD"}, {"PRODOTTO", "PRODUCT"}, {"ANNO", "YEAR"}, {"MESE", "MONTH"},
-    {"GIORNO", "DAY"}, {"LUNGHEZZA", "LEN"}, {"MAIUSC", "UPPER"}, {"MINUSC", "LOWER"},
-    {"ANNULLA.SPAZI", "TRIM"}, {"SINISTRA", "LEFT"}, {"DESTRA", "RIGHT"}, {"CONTA.SE", "COUNTIF"},
-    {"SOMMA.SE", "SUMIF"},
-    {"SOMMA", "SUM"}, {"MEDIA", "AVERAGE"}, {"CONTA.NUMERI", "COUNT"}, {"CONTA.VALORI", "COUNTA"},
-    {"SE", "IF"}, {"SE.ERRORE", "IFERROR"}, {"ARROTONDA", "ROUND"}, {"ARROTONDA.PER.ECC", "ROUNDUP"},
-    {"ARROTONDA.PER.DIF", "ROUNDDOWN"}, {"ASS", "ABS"}, {"E", "AND"}, {"O", "OR"}, {"NON", "NOT"},
-    {"CONCATENA", "CONCATENATE"}, {"TESTO", "TEXT"}, {"OGGI", "TODAY"}, {"DATA", "DATE"},
-    {"VERO", "TRUE"}, {"FALSO", "FALSE"},
-}};
 
 std::string upper(std::string_view s) {
   std::string out(s);
@@ -116,9 +99,10 @@ std::string formula_from_input(std::string_view typed) {
       while (k < typed.size() && typed[k] == ' ') ++k;
       bool call = k < typed.size() && typed[k] == '(';
       bool sheet = j < typed.size() && typed[j] == '!';
-      auto it = std::find_if(kItalian.begin(), kItalian.end(), [&](const ItalianName& n) { return n.italian == word; });
-      if (it != kItalian.end() && !sheet && (call || it->english == "TRUE" || it->english == "FALSE")) {
-        out += it->english;
+      // VERO and FALSO are also the boolean values, typed without parentheses.
+      const formula::Function* f = formula::function_named_italian(word);
+      if (f && !sheet && (call || f->name == "TRUE" || f->name == "FALSE")) {
+        out += f->name;
         i = j - 1;
         continue;
       }

@@ -2,6 +2,7 @@
 // Dates are numbers (serial days since 1899-12-30), told apart only by the number format.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +10,13 @@
 namespace stilaro {
 
 enum class ErrorCode : std::uint8_t { Null, Div0, Value, Ref, Name, Num, NA };
+
+// The longest text a cell holds in the file format, in characters.
+inline constexpr std::size_t kMaxCellTextCharacters = 32767;
+
+// The text as a cell can hold it: its first kMaxCellTextCharacters characters
+// (UTF-8 sequences kept whole).
+std::string_view fit_cell_text(std::string_view text);
 
 // "#DIV/0!" and the like, as stored in files and shown in cells.
 std::string_view error_text(ErrorCode e);

@@ -22,8 +22,6 @@ constexpr std::string_view kTextTooLong = "il file .xlsx ha una cella con più d
 // hostile or damaged, and inflating and parsing it would exhaust the tab's memory.
 constexpr std::size_t kMaxPartBytes = 16u << 20;
 constexpr std::size_t kMaxInflatedBytes = 32u << 20;
-// The longest text a cell holds in the file format.
-constexpr std::size_t kMaxTextCharacters = 32767;
 
 struct Failure {
   std::string_view message;
@@ -131,11 +129,7 @@ void read_workbook(const Parts& parts, SourcePackage& pkg, Workbook& wb) {
   }
 }
 
-bool too_long(const std::string& text) {
-  if (text.size() <= kMaxTextCharacters) return false;
-  const auto characters = std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
-  return static_cast<std::size_t>(characters) > kMaxTextCharacters;
-}
+bool too_long(const std::string& text) { return fit_cell_text(text).size() < text.size(); }
 
 ReadResult read(std::span<const std::uint8_t> bytes) {
   auto pkg = std::make_shared<SourcePackage>();

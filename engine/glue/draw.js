@@ -2,7 +2,7 @@
 // in CSS pixels and are snapped to device pixels so one-pixel lines stay sharp.
 const colours = new Map();
 // Whatever font a cell names, its text is drawn with Calibri's metrics, as the layout measured it.
-const FONT = 'px Carlito, Calibri, sans-serif';
+const FONT = 'px "' + CELL_FAMILY + '", Carlito, Calibri, sans-serif';
 
 function cssColour(argb) {
   let css = colours.get(argb);

@@ -26,7 +26,7 @@ function attachInput(view) {
   field.setAttribute('autocapitalize', 'off');
   field.spellcheck = false;
   field.style.cssText = 'position:fixed;left:0;top:0;width:1px;height:1px;padding:0;border:0;margin:0;' +
-    'opacity:0;resize:none;overflow:hidden;white-space:pre;z-index:-1;font:15px Carlito, Calibri, sans-serif';
+    'opacity:0;resize:none;overflow:hidden;white-space:pre;z-index:-1;font:15px "' + CELL_FAMILY + '", Carlito, Calibri, sans-serif';
   document.body.appendChild(field);
   view.field = field;
   canvas.tabIndex = canvas.tabIndex >= 0 ? canvas.tabIndex : 0;

@@ -41,7 +41,7 @@ async function compile(source) {
 }
 
 async function instantiate(source) {
-  const module = await compile(source);
+  const [module] = await Promise.all([compile(source), loadCellFonts()]);
   const instance = await WebAssembly.instantiate(module, importsFor(module));
   wasm = instance.exports;
   heap = null;

@@ -13,10 +13,17 @@ constexpr double kIndentStep = 9;
 
 }  // namespace
 
-CellText cell_text(const Workbook& workbook, const Cell& cell, double available, double zoom) {
+CellText cell_text(const Workbook& workbook, const Cell& cell, double available, double zoom,
+                   const ConditionalLook* look) {
   CellText t;
   const Styles& styles = workbook.styles;
-  const Font& font = styles.font_of(cell.style);
+  Font font = styles.font_of(cell.style);
+  if (look) {
+    font.bold = look->bold.value_or(font.bold);
+    font.italic = look->italic.value_or(font.italic);
+    font.underline = look->underline.value_or(font.underline);
+    font.strike = look->strike.value_or(font.strike);
+  }
   const Alignment& align = styles.cell_format(cell.style).alignment;
   const FormattedValue shown = format_value(cell.value, styles.number_format_of(cell.style), workbook.date1904);
 
@@ -26,6 +33,7 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
   t.style.underline = font.underline;
   t.style.strike = font.strike;
   t.style.colour = shown.color ? *shown.color : font.color.is_set() ? font.color.argb : 0xFF000000;
+  if (look && look->text_colour) t.style.colour = *look->text_colour;
   t.vertical = align.vertical;
   t.line_height = points_to_px(line_height_pt(font.size)) * zoom;
   t.inset = (kPadding + align.indent * kIndentStep) * zoom;
@@ -46,14 +54,14 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
   const double room = std::max(1.0, available - 2 * kPadding * zoom - align.indent * kIndentStep * zoom) / zoom;
   if (shown.text.empty()) return t;
   if (align.wrap || align.horizontal == HorizontalAlign::Justify) {
-    t.lines = wrap_lines(shown.text, font.size, font.bold, room);
+    t.lines = wrap_lines(shown.text, font.size, font.bold, room, font.italic);
   } else {
     std::string one = shown.text;
     std::replace(one.begin(), one.end(), '\n', ' ');
     std::replace(one.begin(), one.end(), '\r', ' ');
     t.lines.push_back(std::move(one));
   }
-  for (const std::string& line : t.lines) t.width = std::max(t.width, text_width_px(line, font.size, font.bold) * zoom);
+  for (const std::string& line : t.lines) t.width = std::max(t.width, text_width_px(line, font.size, font.bold, font.italic) * zoom);
   if (!align.wrap && t.width > room * zoom) {
     const std::string_view code = styles.number_format_of(cell.style);
     const bool general = code.empty() || code == "General" || code == "general";
@@ -61,7 +69,7 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
       // A General number rounds to the digits that fit, as spreadsheets show it.
       for (int digits = 9; digits >= 1; --digits) {
         std::string shorter = format_general(cell.value.number, digits);
-        const double w = text_width_px(shorter, font.size, font.bold) * zoom;
+        const double w = text_width_px(shorter, font.size, font.bold, font.italic) * zoom;
         if (w <= room * zoom) {
           t.lines = {std::move(shorter)};
           t.width = w;
@@ -71,7 +79,7 @@ CellText cell_text(const Workbook& workbook, const Cell& cell, double available,
     }
     if (cell.value.is_number()) {
       // A number never shows cut: it gives way to #### as wide as the cell.
-      const double hash = text_width_px("#", font.size, font.bold);
+      const double hash = text_width_px("#", font.size, font.bold, font.italic);
       const auto count = static_cast<std::size_t>(std::max(1.0, room / hash));
       t.lines = {std::string(count, '#')};
       t.width = count * hash * zoom;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/workbook.h"
+#include "view/conditional_look.h"
 #include "view/display_list.h"
 #include "view/layout.h"
 
@@ -21,8 +22,10 @@ struct CellText {
   double line_height = 0;
 };
 
-// `available` is the width in CSS pixels the text may use at this zoom.
-CellText cell_text(const Workbook& workbook, const Cell& cell, double available, double zoom);
+// `available` is the width in CSS pixels the text may use at this zoom. A conditional
+// look's font changes apply before measuring, so the text is measured as it is drawn.
+CellText cell_text(const Workbook& workbook, const Cell& cell, double available, double zoom,
+                   const ConditionalLook* look = nullptr);
 
 // The baseline of line i of a block of lines placed in a cell box.
 double baseline(const CellText& t, const Rect& box, std::size_t i);

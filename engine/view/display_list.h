@@ -1,7 +1,7 @@
 #pragma once
 // The drawing commands of one frame, in CSS pixels, as 32-bit words the glue
 // replays on a canvas 2D context. Text is UTF-8 in a separate byte pool, always
-// drawn in Carlito (Calibri's metrics), the font the layout measures with.
+// drawn in the glue's cell font (Calibri's metrics), the one the layout measures with.
 #include <cstdint>
 #include <string>
 #include <string_view>

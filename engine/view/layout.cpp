@@ -24,7 +24,7 @@ double fitted_row_pt(const Workbook& wb, const Sheet& sheet, const SheetGeometry
     double lines = 1;
     if (cell.value.is_text() && wb.styles.cell_format(cell.style).alignment.wrap && !sheet.merge_at({r, c}))
       lines = static_cast<double>(
-          wrap_lines(cell.value.text, font.size, font.bold, std::max(16.0, g.cols.size(c) - 8)).size());
+          wrap_lines(cell.value.text, font.size, font.bold, std::max(16.0, g.cols.size(c) - 8), font.italic).size());
     need = std::max(need, lines * line_height_pt(font.size));
   }
   return need;

@@ -278,16 +278,9 @@ class Painter {
 
   void draw_text(CellAddress a, const Cell& cell, Rect box, const Rect& pane) {
     if (l_.has_filter_button(a)) box.w -= l_.filter_button(a).w;
-    CellText t = cell_text(wb_, cell, box.w, z_);
+    const ConditionalLook* lk = sheet_.conditional_formats.empty() ? nullptr : &look(a);
+    CellText t = cell_text(wb_, cell, box.w, z_, lk);
     if (t.lines.empty()) return;
-    if (!sheet_.conditional_formats.empty()) {
-      const ConditionalLook& lk = look(a);
-      if (lk.text_colour) t.style.colour = *lk.text_colour;
-      t.style.bold = lk.bold.value_or(t.style.bold);
-      t.style.italic = lk.italic.value_or(t.style.italic);
-      t.style.underline = lk.underline.value_or(t.style.underline);
-      t.style.strike = lk.strike.value_or(t.style.strike);
-    }
     Rect clip = box;
     if (t.overflows) {
       // Single-line text spills over empty neighbours on the side it leans to.
@@ -477,14 +470,14 @@ class Painter {
     for (std::size_t i = 0; i <= text.size(); ++i) {
       if (static_cast<std::int32_t>(i) == c_.edit_caret()) {
         caret_line = lines.size() - 1;
-        caret_x = text_width_px(lines.back(), font.size, font.bold) * z_;
+        caret_x = text_width_px(lines.back(), font.size, font.bold, font.italic) * z_;
       }
       if (i == text.size()) break;
       if (text[i] == '\n') lines.emplace_back();
       else lines.back() += text[i];
     }
     double widest = 0;
-    for (const std::string& line : lines) widest = std::max(widest, text_width_px(line, font.size, font.bold) * z_);
+    for (const std::string& line : lines) widest = std::max(widest, text_width_px(line, font.size, font.bold, font.italic) * z_);
     const Rect pane = l_.pane_of(a);
     box.w = std::max(box.w, std::min(widest + 12 * z_, pane.right() - box.x));
     box.h = std::max(box.h, lh * static_cast<double>(lines.size()) + 4);

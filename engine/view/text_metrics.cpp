@@ -1,108 +1,24 @@
 #include "text_metrics.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace stilaro::view {
 namespace {
 
-struct WidthRun {
-  const char32_t* chars;
-  int regular;
-  int bold;
+struct Advance {
+  char32_t code;
+  unsigned short regular, bold, italic, bold_italic;
 };
 
-// Characters grouped by their shared advance widths; anything else is 620.
-constexpr WidthRun kWidths[] = {
-    {U"'", 221, 233},
-    {U" ", 226, 226},
-    {U"il\u00ec", 229, 246},
-    {U"j", 239, 255},
-    {U",\u2018\u2019", 250, 258},
-    {U".I\u00cc", 252, 267},
-    {U"\u00b7", 252, 268},
-    {U":;", 268, 276},
-    {U"`", 291, 300},
-    {U"()", 303, 312},
-    {U"f", 305, 316},
-    {U"-", 306, 306},
-    {U"[]", 307, 325},
-    {U"{}", 314, 344},
-    {U"J", 319, 331},
-    {U"!", 326, 326},
-    {U"t", 335, 347},
-    {U"\u00b0", 339, 342},
-    {U"r", 349, 355},
-    {U"/\\", 386, 430},
-    {U"s", 391, 399},
-    {U"z", 395, 397},
-    {U"\"", 401, 438},
-    {U"\u201c\u201d", 418, 435},
-    {U"L", 420, 423},
-    {U"c\u00e7", 423, 418},
-    {U"x", 433, 459},
-    {U"v", 452, 473},
-    {U"y", 453, 474},
-    {U"k", 455, 480},
-    {U"F", 459, 459},
-    {U"S", 459, 473},
-    {U"|", 460, 475},
-    {U"?", 463, 463},
-    {U"Z", 468, 478},
-    {U"g", 471, 474},
-    {U"a\u00e0\u00e4", 479, 494},
-    {U"T", 487, 495},
-    {U"Y", 487, 520},
-    {U"E\u00c8\u00c9", 488, 488},
-    {U"#*+<=>^_~\u2013\u00d7", 498, 498},
-    {U"e\u00e8\u00e9", 498, 503},
-    {U"$0123456789\u20ac", 507, 507},
-    {U"\u00ab\u00bb", 512, 539},
-    {U"P", 517, 532},
-    {U"X", 519, 551},
-    {U"K", 520, 547},
-    {U"bdhnpqu\u00f9\u00f1\u00fc", 525, 537},
-    {U"o\u00f2\u00f6", 527, 538},
-    {U"\u00df", 527, 555},
-    {U"C", 533, 529},
-    {U"R", 543, 563},
-    {U"B", 544, 561},
-    {U"V", 567, 591},
-    {U"A\u00c0", 579, 606},
-    {U"D", 615, 630},
-    {U"H", 623, 631},
-    {U"G", 631, 637},
-    {U"U\u00d9", 642, 653},
-    {U"N", 646, 659},
-    {U"O\u00d2", 662, 676},
-    {U"\u00bd", 671, 691},
-    {U"Q", 673, 686},
-    {U"&", 682, 705},
-    {U"\u2026", 690, 711},
-    {U"%", 715, 729},
-    {U"w", 715, 745},
-    {U"m", 799, 813},
-    {U"M", 855, 874},
-    {U"W", 890, 906},
-    {U"@", 894, 898},
-    {U"\u2014", 905, 905},
+// Every character the page's cell font carries, sorted by code point; anything else is 620.
+constexpr Advance kAdvances[] = {
+#include "advance_widths.inc"
 };
-
-struct Table {
-  unsigned short regular[0x20B0] = {};
-  unsigned short bold[0x20B0] = {};
-  Table() {
-    for (const auto& run : kWidths)
-      for (const char32_t* c = run.chars; *c; ++c) {
-        regular[*c] = static_cast<unsigned short>(run.regular);
-        bold[*c] = static_cast<unsigned short>(run.bold);
-      }
-  }
-};
-
-const Table& table() {
-  static const Table t;
-  return t;
-}
+static_assert(kAdvances[0].code == 0x20 && kAdvances[0x7E - 0x20].code == 0x7E, "printable ASCII opens the table");
+static_assert(std::is_sorted(std::begin(kAdvances), std::end(kAdvances),
+                             [](const Advance& a, const Advance& b) { return a.code < b.code; }));
 
 std::vector<std::string> split_paragraphs(std::string_view s) {
   std::vector<std::string> out(1);
@@ -143,22 +59,28 @@ char32_t next_code_point(std::string_view s, std::size_t& i) {
   return c;
 }
 
-int advance_per_mille(char32_t c, bool bold) {
-  if (c < 0x20B0) {
-    int w = bold ? table().bold[c] : table().regular[c];
-    if (w) return w;
+int advance_per_mille(char32_t c, bool bold, bool italic) {
+  // Printable ASCII opens the table, one entry per character.
+  const Advance* a = nullptr;
+  if (c >= 0x20 && c < 0x7F) {
+    a = &kAdvances[c - 0x20];
+  } else {
+    auto it = std::lower_bound(std::begin(kAdvances), std::end(kAdvances), c,
+                               [](const Advance& x, char32_t code) { return x.code < code; });
+    if (it == std::end(kAdvances) || it->code != c) return 620;
+    a = &*it;
   }
-  return 620;
+  return italic ? (bold ? a->bold_italic : a->italic) : (bold ? a->bold : a->regular);
 }
 
-double text_width_px(std::string_view utf8, double size_pt, bool bold) {
+double text_width_px(std::string_view utf8, double size_pt, bool bold, bool italic) {
   long total = 0;
-  for (std::size_t i = 0; i < utf8.size();) total += advance_per_mille(next_code_point(utf8, i), bold);
+  for (std::size_t i = 0; i < utf8.size();) total += advance_per_mille(next_code_point(utf8, i), bold, italic);
   return total / 1000.0 * size_pt * 4.0 / 3.0;
 }
 
-std::vector<std::string> wrap_lines(std::string_view utf8, double size_pt, bool bold, double width_px) {
-  const double space = text_width_px(" ", size_pt, bold);
+std::vector<std::string> wrap_lines(std::string_view utf8, double size_pt, bool bold, double width_px, bool italic) {
+  const double space = text_width_px(" ", size_pt, bold, italic);
   std::vector<std::string> lines;
   for (const std::string& paragraph : split_paragraphs(utf8)) {
     std::string line;
@@ -176,7 +98,7 @@ std::vector<std::string> wrap_lines(std::string_view utf8, double size_pt, bool 
         }
         continue;
       }
-      double w = text_width_px(word, size_pt, bold);
+      double w = text_width_px(word, size_pt, bold, italic);
       if (!line.empty() && at + space + w <= width_px) {
         line += ' ';
         line += word;
@@ -193,7 +115,7 @@ std::vector<std::string> wrap_lines(std::string_view utf8, double size_pt, bool 
       while (i < word.size()) {
         std::size_t before = i;
         char32_t c = next_code_point(word, i);
-        double cw = advance_per_mille(c, bold) / 1000.0 * size_pt * 4.0 / 3.0;
+        double cw = advance_per_mille(c, bold, italic) / 1000.0 * size_pt * 4.0 / 3.0;
         if (!line.empty() && at + cw > width_px) {
           lines.push_back(line);
           line.clear();

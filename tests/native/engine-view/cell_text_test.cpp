@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "view/text_metrics.h"
+
 namespace stilaro::view {
 namespace {
 
@@ -30,6 +32,25 @@ TEST(CellText, WideNumbersTurnToHashesAndWideTextSpills) {
   const CellText text = cell_text(wb, cell_of(Value::of_text("PANCA INCLINATA CON MANUBRI")), 30, 1);
   EXPECT_TRUE(text.overflows);
   EXPECT_EQ(text.lines.size(), 1u);
+}
+
+// A rule that makes text bold widens it: measured bold, a heading that fitted its cell
+// regular spills on instead of losing its last letters at the cell's edge.
+TEST(CellText, AConditionalFontIsMeasuredAsItIsDrawn) {
+  Workbook wb;
+  const std::string heading = "SCHEDA ALLENAMENTO";
+  const double regular = text_width_px(heading, 11, false), bold = text_width_px(heading, 11, true);
+  ASSERT_LT(regular + 1, bold);
+  const double available = (regular + bold) / 2 + 6;
+  EXPECT_FALSE(cell_text(wb, cell_of(Value::of_text(heading)), available, 1).overflows);
+  ConditionalLook look;
+  look.bold = true;
+  look.text_colour = 0xFF9C0006;
+  const CellText t = cell_text(wb, cell_of(Value::of_text(heading)), available, 1, &look);
+  EXPECT_TRUE(t.style.bold);
+  EXPECT_EQ(t.style.colour, 0xFF9C0006u);
+  EXPECT_DOUBLE_EQ(t.width, bold);
+  EXPECT_TRUE(t.overflows);
 }
 
 TEST(CellText, GeneralNumbersRoundToFitTheirCell) {

@@ -16,6 +16,22 @@ TEST(TextMetrics, WidthsFollowTheCalibriTable) {
   EXPECT_NEAR(text_width_px("°", 11, false), 0.339 * 11 * 4 / 3, 1e-9);
 }
 
+// Italic letters have their own advances (an italic "a" is wider than an upright one),
+// and the letters of names beyond Italian are measured, not guessed.
+TEST(TextMetrics, ItalicAndAccentedLettersHaveTheirOwnWidths) {
+  EXPECT_EQ(advance_per_mille(U'a', false, true), 514);
+  EXPECT_EQ(advance_per_mille(U'a', true, true), 528);
+  EXPECT_EQ(advance_per_mille(U'0', true, true), 507);
+  EXPECT_GT(text_width_px("gamba", 11, false, true), text_width_px("gamba", 11, false));
+  EXPECT_EQ(advance_per_mille(U'\u00e1', false), advance_per_mille(U'a', false));  // á
+  EXPECT_EQ(advance_per_mille(U'\u0161', true), advance_per_mille(U's', true));   // š
+  EXPECT_EQ(advance_per_mille(U'\u00ba', false), 422);  // º of "1º"
+  // Wrapping measures italic text in italic: an upright fit breaks in italic.
+  const double upright = text_width_px("gamba gamba", 11, false);
+  EXPECT_EQ(wrap_lines("gamba gamba", 11, false, upright).size(), 1u);
+  EXPECT_EQ(wrap_lines("gamba gamba", 11, false, upright, true).size(), 2u);
+}
+
 TEST(TextMetrics, InvalidUtf8CountsAsOneReplacementEach) {
   std::string bad = "a\xC3";  // cut in the middle of a two-byte sequence
   std::size_t i = 1;

@@ -7,6 +7,7 @@
 #include "number_format.h"
 #include "test_files.h"
 #include "xlsx_reader.h"
+#include "xlsx_writer.h"
 
 namespace stilaro {
 namespace {
@@ -194,6 +195,30 @@ TEST(Input, TextWithLineBreaksTurnsOnWrapping) {
   EXPECT_TRUE(wb.styles.cell_format(cell->style).alignment.wrap);
   ASSERT_TRUE(ed.set_input(0, {1, 2}, "una riga"));
   EXPECT_FALSE(wb.styles.cell_format(wb.sheets[0].cell({1, 2})->style).alignment.wrap);
+}
+
+// A cell holds at most 32,767 characters: longer typed or pasted text is cut there,
+// never inside a character, and the saved card opens again.
+TEST_F(EditorTest, TextLongerThanACellHoldsIsCut) {
+  std::string accents;
+  for (int i = 0; i < 40000; ++i) accents += "à";
+  const std::string plain(40000, 'x');
+  ASSERT_TRUE(ed.set_input(0, {0, 0}, accents));
+  ASSERT_TRUE(ed.set_input(0, {1, 0}, "'" + plain));
+  ASSERT_TRUE(ed.set_input(0, {2, 0}, plain.substr(0, 32767)));
+  ed.paste_tsv(0, {3, 0}, "corto\t" + plain);
+  EXPECT_EQ(sheet().value({0, 0}).text, accents.substr(0, 2 * 32767));
+  EXPECT_EQ(sheet().value({1, 0}).text, plain.substr(0, 32767));
+  EXPECT_EQ(sheet().value({2, 0}).text.size(), 32767u);
+  EXPECT_EQ(sheet().value({3, 0}).text, "corto");
+  EXPECT_EQ(sheet().value({3, 1}).text.size(), 32767u);
+  // A text-format cell takes what is typed as it is, up to the same length.
+  wb.sheets[0].cell_at({4, 0}).style = wb.styles.with_number_format(0, "@");
+  ASSERT_TRUE(ed.set_input(0, {4, 0}, plain));
+  EXPECT_EQ(sheet().value({4, 0}).text.size(), 32767u);
+  auto again = read_xlsx(write_xlsx(wb));
+  ASSERT_TRUE(again.workbook) << again.error;
+  EXPECT_EQ(again.workbook->sheets[0].value({0, 0}).text, accents.substr(0, 2 * 32767));
 }
 
 TEST(GoTo, CellsRangesSheetsAndNames) {

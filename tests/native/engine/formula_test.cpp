@@ -6,6 +6,7 @@
 
 #include "edit.h"
 #include "formula.h"
+#include "formula_functions.h"
 #include "number_format.h"
 #include "workbook.h"
 
@@ -130,6 +131,10 @@ TEST(Formula, TableOfResults) {
       {"SUMIF(A1:A2,10,B1:B2)", "2,5"},
       {"COUNTIF(5,1)", "#VALUE!"},
       {"ROUND(1)", "#VALUE!"},
+      {"TRUE()", "TRUE"},
+      {"NOT(FALSE())", "TRUE"},
+      {"TODAY(1)", "#VALUE!"},
+      {"AND()", "#VALUE!"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, c.formula, opt)), c.expected) << c.formula;
@@ -207,10 +212,12 @@ void on_small_stack(std::function<void()> work) {
 }
 
 TEST(Formula, AHundredThousandTermsFitASmallStack) {
+  // Every fourth term of the text adds a letter: a text a cell can hold, and only
+  // evaluating all of the terms gives its length.
   std::string sum = "A1", text = "\"a\"", product = "1";
-  for (int i = 0; i < 99999; ++i) {
+  for (int i = 1; i < 100000; ++i) {
     sum += "+A1";
-    text += "&\"a\"";
+    text += i % 4 ? "&\"\"" : "&\"a\"";
     product += "*1";
   }
   Value sum_value, text_value, product_value, stored;
@@ -229,10 +236,22 @@ TEST(Formula, AHundredThousandTermsFitASmallStack) {
     stored = wb.sheets[0].value({1, 0});
   });
   EXPECT_DOUBLE_EQ(sum_value.number, 200000);
-  EXPECT_EQ(text_value.text.size(), 100000u);
+  EXPECT_EQ(text_value.text.size(), 25000u);
   EXPECT_DOUBLE_EQ(product_value.number, 1);
   EXPECT_TRUE(typed);
   EXPECT_DOUBLE_EQ(stored.number, 200000);
+}
+
+// A formula's text never grows past what a cell holds: the saved card must open again.
+TEST(Formula, TextResultsLongerThanACellHoldsAreAnError) {
+  Workbook wb = sample();
+  wb.sheets[0].cell_at({5, 0}).value = Value::of_text(std::string(20000, 'x'));
+  RecalcOptions opt{date_serial(2026, 12, 9)};
+  for (const char* f : {"A6&A6", "CONCATENATE(A6,A6)", "TEXT(A6,\"@@\")"})
+    EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, f, opt)), "#VALUE!") << f;
+  EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, "LEN(A6&LEFT(A6,12767))", opt)), "32767");
+  // LEFT and RIGHT of a long text keep every character they take.
+  EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, "LEN(RIGHT(A6,15000))&LEFT(RIGHT(A6,9),1)", opt)), "\"15000x\"");
 }
 
 TEST(Formula, ShiftMovesRelativeReferencesOnly) {
@@ -252,6 +271,37 @@ TEST(Formula, TypedItalianFormulasBecomeFileSyntax) {
   EXPECT_EQ(formula_from_input("E(VERO;FALSO)"), "AND(TRUE,FALSE)");
   EXPECT_EQ(formula_from_input("CONTA.SE(A1:A9;\">80\")"), "COUNTIF(A1:A9,\">80\")");
   EXPECT_EQ(formula_from_input("MEDIA(Scheda!A1:A3)&\";\""), "AVERAGE(Scheda!A1:A3)&\";\"");
+}
+
+// Each function in the table reads by both names, reaches its implementation, and
+// refuses one argument too few or too many.
+TEST(Formula, EveryTabledFunctionReadsByBothNamesAndIsComputed) {
+  Workbook wb = sample();
+  RecalcOptions opt{date_serial(2026, 12, 9)};
+  auto call = [](std::string_view name, std::size_t count, char separator) {
+    std::string text(name);
+    text += '(';
+    for (std::size_t i = 0; i < count; ++i) text += i ? std::string(1, separator) + "1" : "1";
+    return text + ')';
+  };
+  ASSERT_GT(formula::functions().size(), 30u);
+  for (const formula::Function& f : formula::functions()) {
+    const std::string english = call(f.name, f.min_args, ',');
+    EXPECT_EQ(formula_from_input(call(f.italian, f.min_args, ';')), english) << f.italian;
+    EXPECT_EQ(formula_from_input(english), english) << f.name;
+    EXPECT_TRUE(formula_is_valid(english)) << english;
+    EXPECT_NE(shown(evaluate_formula(wb, 0, {9, 9}, english, opt)), "#NAME?") << english;
+    if (f.min_args > 0) {
+      EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, call(f.name, f.min_args - 1, ','), opt)), "#VALUE!") << f.name;
+    }
+    if (f.max_args != formula::Function::kAny) {
+      EXPECT_EQ(shown(evaluate_formula(wb, 0, {9, 9}, call(f.name, f.max_args + 1, ','), opt)), "#VALUE!") << f.name;
+    }
+    // An Italian name never stands for another function's file name.
+    const formula::Function* same = formula::function_named(f.italian);
+    EXPECT_TRUE(same == nullptr || same == &f) << f.italian;
+    EXPECT_EQ(formula::function_named_italian(f.italian), &f) << f.italian;
+  }
 }
 
 TEST(Formula, DatesOfThe1900System) {
