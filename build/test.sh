@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every test suite: native (GoogleTest), Windows programs under Wine, site in Chromium.
+# Every test suite: native (GoogleTest), Windows programs under Wine, cloud rules in PostgreSQL, site files and the site in Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,5 +12,5 @@ cmake --build --preset windows
 ctest --preset native
 ctest --preset windows
 bash tests/sql/run.sh
-mapfile -t suites < <(find tests/browser -name '*.test.mjs' | sort)
+mapfile -t suites < <(find tests/site tests/browser -name '*.test.mjs' | sort)
 node --test --test-concurrency=1 "${suites[@]}"

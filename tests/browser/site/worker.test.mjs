@@ -2,6 +2,9 @@
 import { test, before, after, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
 import { avviaSito, apri, chiudiPagine, paginaVisibile } from '../lib/sito.mjs';
+import { versioneWorker } from '../../site/cache-record.mjs';
+
+const CACHE = versioneWorker();
 
 let sito;
 let offline = false;
@@ -26,12 +29,12 @@ const FOTO = ['sorvelo-sala-pesi', 'sorvelo-macchinari', 'sorvelo-area-corsi', '
   'tavra-ingresso', 'tavra-reception', 'sorvelo-esterno', 'sorvelo-sala-corsi', 'sorvelo-palle-mediche', 'sorvelo-macchine',
   'sorvelo-manubri', 'sorvelo-panche', 'sorvelo-rack', 'tavra-sala', 'tavra-macchine', 'tavra-kettlebell'];
 
-const chiavi = (page) => page.evaluate(async () => (await (await caches.open('tarvela-v23')).keys()).map((r) => r.url));
-const copia = (page, url) => page.evaluate(async (u) => {
-  const r = await (await caches.open('tarvela-v23')).match(u);
+const chiavi = (page) => page.evaluate(async (nome) => (await (await caches.open(nome)).keys()).map((r) => r.url), CACHE);
+const copia = (page, url) => page.evaluate(async ([nome, u]) => {
+  const r = await (await caches.open(nome)).match(u);
   return r ? r.text() : null;
-}, url);
-const attendiCopia = (page, url) => page.waitForFunction(async (u) => !!(await (await caches.open('tarvela-v23')).match(u)), url);
+}, [CACHE, url]);
+const attendiCopia = (page, url) => page.waitForFunction(async ([nome, u]) => !!(await (await caches.open(nome)).match(u)), [CACHE, url]);
 
 async function controllata() {
   const page = await apri(sito);
@@ -47,7 +50,7 @@ test('installation stores the 24 files, activation leaves only the current cache
     await caches.open('altro');
   });
   const page = await controllata();
-  assert.deepEqual(await page.evaluate(() => caches.keys()), ['tarvela-v23']);
+  assert.deepEqual(await page.evaluate(() => caches.keys()), [CACHE]);
   const attese = ['', 'index.html', 'manifest.json', 'logo.png', 'icon-192.png', 'icon-512.png', ...FOTO.map((f) => `foto/${f}.jpg`)];
   assert.deepEqual((await chiavi(page)).sort(), attese.map((a) => sito.base + a).sort());
   assert.equal(await page.evaluate(() => navigator.serviceWorker.controller.scriptURL), sito.base + 'sw.js');
@@ -84,7 +87,7 @@ test('the card file is stored once under its path and refreshed by each fetch', 
   assert.equal(await leggi(1), 'prima versione');
   risposte.set('/scheda.xlsx', { status: 200, body: 'seconda versione' });
   assert.equal(await leggi(2), 'seconda versione');
-  await page.waitForFunction(async (u) => (await (await (await caches.open('tarvela-v23')).match(u))?.text()) === 'seconda versione', sito.base + 'scheda.xlsx');
+  await page.waitForFunction(async ([nome, u]) => (await (await (await caches.open(nome)).match(u))?.text()) === 'seconda versione', [CACHE, sito.base + 'scheda.xlsx']);
   assert.deepEqual((await chiavi(page)).filter((u) => u.includes('scheda')), [sito.base + 'scheda.xlsx']);
   risposte.set('/scheda.xlsx', { status: 404, body: 'non trovato' });
   assert.equal(await leggi(3), 'seconda versione', 'an error answer gets the stored copy');
