@@ -106,6 +106,20 @@ test('week chooser: arrows within bounds, short titles at 500 px', async () => {
   assert.match(await testo(page, '.xltitolo'), /^52° SETTIMANA/);
 });
 
+test('a pasted text longer than a cell holds is cut at 32,767 characters, never inside one', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('simple.xlsx'));
+  const page = await apriSchede(sito);
+  const nota = page.locator('td.xnota').first();
+  const rif = await nota.getAttribute('data-r');
+  await nota.click();
+  await page.keyboard.press('Control+A');
+  await page.keyboard.insertText('a'.repeat(32766) + '💪💪' + 'b'.repeat(5000));
+  await page.keyboard.press('Tab');
+  await page.waitForFunction(() => $('skSalva').textContent === 'Salvato in questo browser ✓');
+  const salvato = (await leggiKv(page, 'mod:La mia scheda.xlsx'))[rif];
+  assert.equal(salvato, 'a'.repeat(32766) + '💪');
+});
+
 test('the table size: bounded steps, kept across a reload', async () => {
   sito.beside.set('La mia scheda.xlsx', fixture('simple.xlsx'));
   const page = await apriSchede(sito);
