@@ -44,6 +44,10 @@ const ROTTI = {
   'two roots': `<worksheet ${M}><sheetData/></worksheet><worksheet ${M}/>`,
   'name starting with a digit': `<worksheet ${M}><1row/><sheetData/></worksheet>`,
   'nothing but a declaration': '<?xml version="1.0"?>',
+  'a declaration after the start': `<!-- x --><?xml version="1.0"?><worksheet ${M}><sheetData/></worksheet>`,
+  'no-break space before the root': `\u00A0<worksheet ${M}><sheetData/></worksheet>`,
+  'undeclared element prefix': `<worksheet ${M}><sheetData><y:row r="1"/></sheetData></worksheet>`,
+  'undeclared attribute prefix': `<worksheet ${M}><sheetData><row r="1" y:dy="0.25"/></sheetData></worksheet>`,
 };
 
 describe('the light tree reads what the browser reads and writes back what it was given', () => {
