@@ -82,7 +82,7 @@ async function keystrokes(page, keys) {
 }
 
 const ARROWS = ['ArrowDown', 'ArrowDown', 'ArrowRight', 'ArrowUp', 'ArrowLeft', 'ArrowDown'];
-const TYPING = ['9', '5', 'Backspace', '6'];
+const TYPING = ['9', '5', 'Backspace', '7'];  // 97: the edit below writes 96, a change
 
 async function engineRound(round) {
   const page = await browser.context.newPage();
@@ -125,8 +125,14 @@ async function engineRound(round) {
     const save = performance.now() - t0;
     return { save, bytes: salvataggi.length ? salvataggi[salvataggi.length - 1].length : 0 };
   });
+  // Every save asked for so far is answered (typing may have outlasted the save delay).
+  await page.evaluate(() => {
+    while (salvataggi.length > risposte) {
+      risposte++;
+      stilaro.foglio_esito(true, '');
+    }
+  });
   // The automatic path: typing, Enter, then the save the engine asks for by itself.
-  await page.evaluate(() => stilaro.foglio_esito(true, ''));
   const edit = await page.evaluate(async () => {
     const before = salvataggi.length;
     const field = document.activeElement;
@@ -134,7 +140,10 @@ async function engineRound(round) {
     field.value = '96';
     field.dispatchEvent(new InputEvent('input', { bubbles: true }));
     field.dispatchEvent(new KeyboardEvent('keydown', { key: 'Enter', bubbles: true, cancelable: true }));
-    while (salvataggi.length === before) await new Promise((r) => setTimeout(r, 5));
+    while (salvataggi.length === before) {
+      if (performance.now() - t0 > 10000) throw new Error('no automatic save after typing and Enter');
+      await new Promise((r) => setTimeout(r, 5));
+    }
     return performance.now() - t0;
   });
   if (round === 0) {
