@@ -34,6 +34,7 @@ double fitted_row_pt(const Workbook& wb, const Sheet& sheet, const SheetGeometry
 
 SheetGeometry SheetGeometry::of(const Workbook& workbook, const Sheet& sheet) {
   SheetGeometry g;
+  g.used = sheet.used_extent();
   g.cols = Axis(default_column_px(sheet), kMaxColumns);
   g.rows = Axis(std::round(points_to_px(sheet.default_row_height)), kMaxRows);
   for (const ColumnSpan& span : sheet.columns) {
@@ -87,7 +88,7 @@ Layout::Layout(const Workbook& workbook, std::int32_t sheet, const SheetGeometry
 // The bars cover the written part and a screen more, and always where the view is.
 void Layout::scroll_bars() {
   constexpr double kBar = 10, kMinThumb = 24;
-  const CellAddress used = wb_.sheets[sheet_].used_extent();
+  const CellAddress used = geo_.used;
   const double z = vp_.zoom;
   const double seen_h = std::max(0.0, grid_.h - frozen_h_ - kBar) / z;
   const double seen_w = std::max(0.0, grid_.w - frozen_w_ - kBar) / z;

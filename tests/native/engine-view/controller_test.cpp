@@ -397,6 +397,19 @@ TEST_F(ControllerTest, ScrollAndZoomStayInBounds) {
   EXPECT_DOUBLE_EQ(c.state().zoom, 0.25);
 }
 
+TEST_F(ControllerTest, ScrollBarsFollowTheWrittenPartAsItChanges) {
+  open("simple.xlsx");
+  const double before = c.layout().vertical().travel;
+  ASSERT_TRUE(c.go_to("B900"));
+  type("lontano");
+  c.key(Key::enter, 0);
+  const double grown = c.layout().vertical().travel;
+  EXPECT_GT(grown, before + 800 * 15);
+  c.key(Key::undo, 2);
+  ASSERT_TRUE(c.go_to("A1"));
+  EXPECT_LT(c.layout().vertical().travel, grown);
+}
+
 TEST_F(ControllerTest, ScrollBarThumbDragsAndTrackPages) {
   open("year-card.xlsx");
   const ScrollBar bar = c.layout().vertical();
