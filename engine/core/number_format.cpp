@@ -547,6 +547,27 @@ std::string format_text_section(const std::string& text, const Section& s) {
   return out;
 }
 
+// Whole numbers and numbers of up to three decimals, what cards mostly hold, written
+// without the general printing path (slow in the module): x times 10^k is exact, so
+// its digits are the ones fixed notation with `decimals` places would print.
+std::optional<std::string> short_fixed(double x, int decimals) {
+  const double a = std::abs(x);
+  double scale = 1;
+  for (int k = 0; k <= std::min(decimals, 3); ++k, scale *= 10) {
+    const double scaled = a * scale;
+    if (scaled >= 1e15 || scaled != std::floor(scaled)) continue;
+    std::string digits = std::to_string(static_cast<long long>(scaled));
+    if (k > 0) {
+      if (digits.size() <= static_cast<std::size_t>(k)) digits.insert(0, static_cast<std::size_t>(k) + 1 - digits.size(), '0');
+      digits.insert(digits.size() - static_cast<std::size_t>(k), 1, kDecimal);
+      digits.erase(digits.find_last_not_of('0') + 1);
+      if (digits.back() == kDecimal) digits.pop_back();
+    }
+    return x < 0 ? "-" + digits : digits;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string format_general(double x, int significant) {
@@ -557,7 +578,10 @@ std::string format_general(double x, int significant) {
   char buf[64];
   std::string out;
   const int whole_digits = a < 1 ? 1 : static_cast<int>(std::floor(std::log10(a))) + 1;
-  if (a >= 1e11 || a < 1e-9 || (significant < 10 && whole_digits > significant)) {
+  const bool scientific = a >= 1e11 || a < 1e-9 || (significant < 10 && whole_digits > significant);
+  if (!scientific)
+    if (auto quick = short_fixed(x, std::max(0, significant - whole_digits))) return *quick;
+  if (scientific) {
     auto [p, ec] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, std::min(5, significant - 1));
     std::string_view s(buf, static_cast<std::size_t>(p - buf));
     auto e = s.find('e');

@@ -37,17 +37,20 @@ std::string serialize(const pugi::xml_document& doc) {
   return w.out;
 }
 
-std::string_view local_name(const pugi::xml_node& node) {
-  std::string_view n = node.name();
-  auto colon = n.find(':');
-  return colon == std::string_view::npos ? n : n.substr(colon + 1);
+namespace {
+
+// Names are short: a plain loop beats a library search call, and readers ask for every one.
+std::string_view after_colon(const char* name) {
+  const char* p = name;
+  while (*p && *p != ':') ++p;
+  return *p ? std::string_view(p + 1) : std::string_view(name, static_cast<std::size_t>(p - name));
 }
 
-std::string_view local_name(const pugi::xml_attribute& a) {
-  std::string_view n = a.name();
-  auto colon = n.find(':');
-  return colon == std::string_view::npos ? n : n.substr(colon + 1);
-}
+}  // namespace
+
+std::string_view local_name(const pugi::xml_node& node) { return after_colon(node.name()); }
+
+std::string_view local_name(const pugi::xml_attribute& a) { return after_colon(a.name()); }
 
 std::string_view prefix(const pugi::xml_node& node) {
   std::string_view n = node.name();

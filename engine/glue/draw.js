@@ -15,6 +15,47 @@ function cssColour(argb) {
 }
 
 const DASHES = [[], [3, 2], [1, 1], []];
+const ALIGNS = ['left', 'center', 'right'];
+
+// The context's state as last set here: runs of cells that look alike set it
+// once. A restore (unclip) or a helper that sets it itself makes it unknown.
+class PenState {
+  constructor(ctx, dpr) {
+    this.ctx = ctx;
+    this.dpr = dpr;
+    this.forget();
+  }
+
+  forget() {
+    this.fill = this.stroke = this.width = this.dash = this.align = this.size = this.style = -1;
+  }
+
+  fillColour(argb) {
+    if (argb !== this.fill) this.ctx.fillStyle = cssColour(this.fill = argb);
+  }
+
+  strokeColour(argb) {
+    if (argb !== this.stroke) this.ctx.strokeStyle = cssColour(this.stroke = argb);
+  }
+
+  lineWidth(width) {
+    if (width !== this.width) this.ctx.lineWidth = this.width = width;
+  }
+
+  lineDash(dash) {
+    if (dash !== this.dash) this.ctx.setLineDash(DASHES[this.dash = dash].map((d) => d * this.dpr));
+  }
+
+  font(flags, size) {
+    const style = flags & 12;
+    if (size !== this.size || style !== this.style) {
+      this.ctx.font = (flags & 8 ? 'italic ' : '') + (flags & 4 ? 'bold ' : '') + size.toFixed(2) + FONT;
+      this.size = size;
+      this.style = style;
+    }
+    if ((flags & 3) !== this.align) this.ctx.textAlign = ALIGNS[this.align = flags & 3];
+  }
+}
 
 function drawList(ctx, dpr) {
   views();
@@ -23,6 +64,7 @@ function drawList(ctx, dpr) {
   const poolAt = wasm.st_list_strings();
   const text = (k) => decoder.decode(u8.subarray(poolAt + u32[k], poolAt + u32[k] + u32[k + 1]));
   const px = (v) => Math.round(v * dpr);
+  const pen = new PenState(ctx, dpr);
   ctx.setTransform(1, 0, 0, 1, 0, 0);
   ctx.textBaseline = 'alphabetic';
   let i = listAt;
@@ -30,7 +72,7 @@ function drawList(ctx, dpr) {
     switch (u32[i++]) {
       case 1: {  // rect
         const x = px(f32[i]), y = px(f32[i + 1]);
-        ctx.fillStyle = cssColour(u32[i + 4]);
+        pen.fillColour(u32[i + 4]);
         ctx.fillRect(x, y, px(f32[i] + f32[i + 2]) - x, px(f32[i + 1] + f32[i + 3]) - y);
         i += 5;
         break;
@@ -41,9 +83,9 @@ function drawList(ctx, dpr) {
         let x1 = px(f32[i]), y1 = px(f32[i + 1]), x2 = px(f32[i + 2]), y2 = px(f32[i + 3]);
         if (y1 === y2) { y1 += half; y2 += half; }
         if (x1 === x2) { x1 += half; x2 += half; }
-        ctx.strokeStyle = cssColour(u32[i + 5]);
-        ctx.lineWidth = width;
-        ctx.setLineDash(DASHES[u32[i + 6]].map((d) => d * dpr));
+        pen.strokeColour(u32[i + 5]);
+        pen.lineWidth(width);
+        pen.lineDash(u32[i + 6]);
         ctx.beginPath();
         ctx.moveTo(x1, y1);
         ctx.lineTo(x2, y2);
@@ -54,9 +96,8 @@ function drawList(ctx, dpr) {
       case 3: {  // text
         const flags = u32[i + 3];
         const size = f32[i + 4] * dpr;
-        ctx.font = (flags & 8 ? 'italic ' : '') + (flags & 4 ? 'bold ' : '') + size.toFixed(2) + FONT;
-        ctx.fillStyle = cssColour(u32[i + 2]);
-        ctx.textAlign = ['left', 'center', 'right'][flags & 3];
+        pen.font(flags, size);
+        pen.fillColour(u32[i + 2]);
         const x = f32[i] * dpr, y = f32[i + 1] * dpr;
         const run = text(i + 5);
         ctx.fillText(run, x, y);
@@ -79,18 +120,20 @@ function drawList(ctx, dpr) {
       }
       case 5:  // unclip
         ctx.restore();
+        pen.forget();
         break;
       case 6: {  // filter button
         drawFilterButton(ctx, px(f32[i]), px(f32[i + 1]), px(f32[i + 2]), px(f32[i + 3]), u32[i + 4] === 1, dpr);
+        pen.forget();
         i += 5;
         break;
       }
       case 7: {  // frame
         const width = Math.max(1, Math.round(f32[i + 4] * dpr));
         const x = px(f32[i]), y = px(f32[i + 1]);
-        ctx.strokeStyle = cssColour(u32[i + 5]);
-        ctx.lineWidth = width;
-        ctx.setLineDash([]);
+        pen.strokeColour(u32[i + 5]);
+        pen.lineWidth(width);
+        pen.lineDash(0);
         ctx.strokeRect(x + width / 2, y + width / 2, px(f32[i] + f32[i + 2]) - x - width, px(f32[i + 1] + f32[i + 3]) - y - width);
         i += 6;
         break;
@@ -98,10 +141,11 @@ function drawList(ctx, dpr) {
       case 8: {  // pattern
         const x = px(f32[i]), y = px(f32[i + 1]);
         if (u32[i + 6] >>> 24) {
-          ctx.fillStyle = cssColour(u32[i + 6]);
+          pen.fillColour(u32[i + 6]);
           ctx.fillRect(x, y, px(f32[i] + f32[i + 2]) - x, px(f32[i + 1] + f32[i + 3]) - y);
         }
         ctx.fillStyle = hatchPattern(ctx, u32[i + 4], u32[i + 5], dpr);
+        pen.fill = -1;
         ctx.fillRect(x, y, px(f32[i] + f32[i + 2]) - x, px(f32[i + 1] + f32[i + 3]) - y);
         i += 7;
         break;
@@ -115,13 +159,13 @@ function drawList(ctx, dpr) {
         }
         if (u32[i + 3]) {
           ctx.closePath();
-          ctx.fillStyle = cssColour(u32[i + 2]);
+          pen.fillColour(u32[i + 2]);
           ctx.fill();
         } else {
-          ctx.strokeStyle = cssColour(u32[i + 2]);
-          ctx.lineWidth = Math.max(1, f32[i + 1] * dpr);
+          pen.strokeColour(u32[i + 2]);
+          pen.lineWidth(Math.max(1, f32[i + 1] * dpr));
           ctx.lineJoin = 'round';
-          ctx.setLineDash([]);
+          pen.lineDash(0);
           ctx.stroke();
         }
         i += 4 + 2 * count;

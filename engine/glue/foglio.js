@@ -38,6 +38,7 @@ class EngineView {
     this.generation = 0;  // of the workbook shown; 0 until one is open
     this.saved = 0;  // the last revision the page confirmed written
     this.again = false;  // a save was asked for while another was out
+    this.size = '';  // the canvas size the module last laid out for
     this.context = canvas.getContext('2d', { alpha: false });
     if (!this.context) throw new Error('Stilaro non riesce a disegnare sul canvas');
   }
@@ -56,6 +57,7 @@ class EngineView {
         console.warn(error.message);
       }
     }
+    this.size = '';
     this.resize();
   }
 
@@ -72,9 +74,14 @@ class EngineView {
     return flags;
   }
 
+  // Lays out and paints for the canvas's size; the observer's first report of an
+  // unchanged size, and window resizes that leave the canvas alone, cost nothing.
   resize() {
     const dpr = window.devicePixelRatio || 1;
     const w = this.canvas.clientWidth, h = this.canvas.clientHeight;
+    const size = w + ' ' + h + ' ' + dpr;
+    if (size === this.size) return;
+    this.size = size;
     const pw = Math.max(1, Math.round(w * dpr)), ph = Math.max(1, Math.round(h * dpr));
     if (this.canvas.width !== pw) this.canvas.width = pw;
     if (this.canvas.height !== ph) this.canvas.height = ph;

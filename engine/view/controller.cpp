@@ -71,6 +71,8 @@ std::string Controller::open(std::span<const std::uint8_t> bytes, double today) 
     s.anchor = v.selection.contains(v.active_cell) && v.selection != CellRange{v.active_cell, v.active_cell}
                    ? (v.selection.first == v.active_cell ? v.selection.last : v.selection.first)
                    : v.active_cell;
+    // A sheet shown from its first scrolling cell, as most are, needs no sizes to know that.
+    if (v.top_left.row <= v.frozen_rows && v.top_left.col <= v.frozen_cols) continue;
     const SheetGeometry g = SheetGeometry::of(*workbook_, workbook_->sheets[i]);
     s.scroll_x = std::max(0.0, g.cols.position(v.top_left.col) - g.cols.position(v.frozen_cols));
     s.scroll_y = std::max(0.0, g.rows.position(v.top_left.row) - g.rows.position(v.frozen_rows));

@@ -15,14 +15,39 @@ double default_column_px(const Sheet& sheet) {
 
 namespace {
 
+// The merges over each row in turn, for rows visited from the top down: a card has
+// hundreds of merges, and asking all of them about every wrapping cell adds up.
+class MergeSweep {
+ public:
+  explicit MergeSweep(const std::vector<CellRange>& merges) {
+    for (const CellRange& m : merges) pending_.push_back(&m);
+    std::sort(pending_.begin(), pending_.end(), [](const CellRange* a, const CellRange* b) { return a->first.row < b->first.row; });
+  }
+
+  // The merges covering row r; r never goes back between calls.
+  const std::vector<const CellRange*>& over(std::int32_t r) {
+    while (next_ < pending_.size() && pending_[next_]->first.row <= r) active_.push_back(pending_[next_++]);
+    std::erase_if(active_, [r](const CellRange* m) { return m->last.row < r; });
+    return active_;
+  }
+
+ private:
+  std::vector<const CellRange*> pending_, active_;
+  std::size_t next_ = 0;
+};
+
 // Points a row without a stored height needs for its cells.
-double fitted_row_pt(const Workbook& wb, const Sheet& sheet, const SheetGeometry& g, std::int32_t r, const Row& row) {
+double fitted_row_pt(const Workbook& wb, const Sheet& sheet, const SheetGeometry& g, const Row& row,
+                     const std::vector<const CellRange*>& merged) {
   double need = sheet.default_row_height;
   for (const auto& [c, cell] : row.cells) {
     if (cell.value.is_empty()) continue;
     const Font& font = wb.styles.font_of(cell.style);
     double lines = 1;
-    if (cell.value.is_text() && wb.styles.cell_format(cell.style).alignment.wrap && !sheet.merge_at({r, c}))
+    const auto in_merge = [&, c = c] {
+      return std::any_of(merged.begin(), merged.end(), [c](const CellRange* m) { return m->first.col <= c && c <= m->last.col; });
+    };
+    if (cell.value.is_text() && wb.styles.cell_format(cell.style).alignment.wrap && !in_merge())
       lines = static_cast<double>(
           wrap_lines(cell.value.text, font.size, font.bold, std::max(16.0, g.cols.size(c) - 8), font.italic).size());
     need = std::max(need, lines * line_height_pt(font.size));
@@ -34,19 +59,21 @@ double fitted_row_pt(const Workbook& wb, const Sheet& sheet, const SheetGeometry
 
 SheetGeometry SheetGeometry::of(const Workbook& workbook, const Sheet& sheet) {
   SheetGeometry g;
+  g.used = sheet.used_extent();
   g.cols = Axis(default_column_px(sheet), kMaxColumns);
   g.rows = Axis(std::round(points_to_px(sheet.default_row_height)), kMaxRows);
   for (const ColumnSpan& span : sheet.columns) {
     const double px = span.hidden ? 0 : span.width > 0 ? column_px(span.width) : default_column_px(sheet);
     for (std::int32_t c = span.min; c <= span.max && c < kMaxColumns; ++c) g.cols.set(c, px);
   }
+  MergeSweep merges(sheet.merges);
   for (const auto& [r, row] : sheet.rows) {
     if (row.hidden)
       g.rows.set(r, 0);
     else if (row.height > 0)
       g.rows.set(r, std::round(points_to_px(row.height)));
     else if (!row.cells.empty())
-      g.rows.set(r, std::round(points_to_px(fitted_row_pt(workbook, sheet, g, r, row))));
+      g.rows.set(r, std::round(points_to_px(fitted_row_pt(workbook, sheet, g, row, merges.over(r)))));
   }
   return g;
 }
@@ -87,7 +114,7 @@ Layout::Layout(const Workbook& workbook, std::int32_t sheet, const SheetGeometry
 // The bars cover the written part and a screen more, and always where the view is.
 void Layout::scroll_bars() {
   constexpr double kBar = 10, kMinThumb = 24;
-  const CellAddress used = wb_.sheets[sheet_].used_extent();
+  const CellAddress used = geo_.used;
   const double z = vp_.zoom;
   const double seen_h = std::max(0.0, grid_.h - frozen_h_ - kBar) / z;
   const double seen_w = std::max(0.0, grid_.w - frozen_w_ - kBar) / z;

@@ -23,6 +23,7 @@ struct Rect {
 struct SheetGeometry {
   Axis cols{64, kMaxColumns};
   Axis rows{20, kMaxRows};
+  CellAddress used;  // the sheet's used extent, for the scroll bars: worked out once, not every frame
   static SheetGeometry of(const Workbook& workbook, const Sheet& sheet);
 };
 

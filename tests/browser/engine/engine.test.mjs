@@ -390,6 +390,35 @@ test('text composed with an input method lands whole in the cell', async () => {
   await cdp.detach();
 });
 
+test('a card is painted once on opening; a new canvas size paints it again, an unchanged one does not', async () => {
+  // Each frame the glue draws starts by resetting the transform: counting those counts frames.
+  await page.evaluate(() => {
+    window.quadri = 0;
+    const reset = CanvasRenderingContext2D.prototype.setTransform;
+    window.rimettiQuadri = () => { CanvasRenderingContext2D.prototype.setTransform = reset; };
+    CanvasRenderingContext2D.prototype.setTransform = function (...args) {
+      quadri++;
+      return reset.apply(this, args);
+    };
+  });
+  const frames = () => page.evaluate(() => new Promise((done) =>
+    requestAnimationFrame(() => requestAnimationFrame(() => done(quadri)))));
+  try {
+    await start('simple.xlsx');
+    assert.equal(await frames(), 1, 'the size observer\'s first report repaints nothing');
+    await page.evaluate(() => dispatchEvent(new Event('resize')));
+    assert.equal(await frames(), 1, 'a window resize that leaves the canvas alone');
+    await page.evaluate(() => { document.getElementById('pannello').style.right = '200px'; });
+    assert.equal(await frames(), 2);
+    await page.evaluate(() => { document.getElementById('pannello').style.right = ''; });
+    assert.equal(await frames(), 3);
+    await page.evaluate((bytes) => stilaro.foglio_carica(new Uint8Array(bytes)), fixture('one-week.xlsx'));
+    assert.equal(await frames(), 4, 'another card is painted at the same size');
+  } finally {
+    await page.evaluate(() => rimettiQuadri());
+  }
+});
+
 test('foglio_ferma stops the engine and takes its field away', async () => {
   await start('simple.xlsx');
   await page.keyboard.type('1');

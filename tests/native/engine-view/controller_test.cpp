@@ -9,6 +9,7 @@
 
 #include "core/formula.h"
 #include "core/xlsx_reader.h"
+#include "core/zip.h"
 #include "view/display_list.h"
 #include "view/painter.h"
 
@@ -396,6 +397,19 @@ TEST_F(ControllerTest, ScrollAndZoomStayInBounds) {
   EXPECT_DOUBLE_EQ(c.state().zoom, 0.25);
 }
 
+TEST_F(ControllerTest, ScrollBarsFollowTheWrittenPartAsItChanges) {
+  open("simple.xlsx");
+  const double before = c.layout().vertical().travel;
+  ASSERT_TRUE(c.go_to("B900"));
+  type("lontano");
+  c.key(Key::enter, 0);
+  const double grown = c.layout().vertical().travel;
+  EXPECT_GT(grown, before + 800 * 15);
+  c.key(Key::undo, 2);
+  ASSERT_TRUE(c.go_to("A1"));
+  EXPECT_LT(c.layout().vertical().travel, grown);
+}
+
 TEST_F(ControllerTest, ScrollBarThumbDragsAndTrackPages) {
   open("year-card.xlsx");
   const ScrollBar bar = c.layout().vertical();
@@ -477,6 +491,42 @@ TEST(ControllerModel, FilterMenuHidesRowsByValue) {
   DisplayList list;
   paint(c, list);
   EXPECT_FALSE(list.words().empty());
+}
+
+// The year card with its sheet view replaced: what a program that saved it scrolled leaves.
+std::vector<std::uint8_t> year_card_with_view(const std::string& view) {
+  const std::vector<std::uint8_t> card = fixture("year-card.xlsx");
+  zip::Archive archive;
+  EXPECT_EQ(zip::read_archive(card, archive), zip::ReadError::None);
+  zip::Writer w;
+  for (const zip::Entry& e : archive.entries) {
+    if (e.name != "xl/worksheets/sheet1.xml") {
+      w.copy(card, e);
+      continue;
+    }
+    std::string xml = zip::extract(card, e).value_or("");
+    const std::size_t from = xml.find("<sheetView "), to = xml.find("</sheetView>");
+    EXPECT_NE(to, std::string::npos);
+    xml.replace(from, to + 12 - from, view);
+    w.add(e.name, xml, e.time, e.date);
+  }
+  return w.finish();
+}
+
+TEST(ControllerModel, OpensWhereTheFileWasScrolled) {
+  Controller c;
+  ASSERT_EQ(c.open(year_card_with_view("<sheetView workbookViewId=\"0\" topLeftCell=\"C40\"/>"), kToday), "");
+  c.resize(1320, 880);
+  EXPECT_EQ(c.layout().first_row(), 39);
+  EXPECT_EQ(c.layout().first_col(), 2);
+  EXPECT_DOUBLE_EQ(c.state().scroll_y, c.geometry().rows.position(39));
+  // Frozen rows with the scrolling part starting right under them: nothing scrolled.
+  ASSERT_EQ(c.open(year_card_with_view("<sheetView workbookViewId=\"0\"><pane ySplit=\"8\" topLeftCell=\"A9\" "
+                                       "activePane=\"bottomLeft\" state=\"frozen\"/></sheetView>"),
+                   kToday),
+            "");
+  EXPECT_DOUBLE_EQ(c.state().scroll_y, 0);
+  EXPECT_EQ(c.layout().first_row(), 8);
 }
 
 TEST(ControllerModel, RevisionsKeepGrowingAcrossWorkbooks) {

@@ -47,6 +47,17 @@ TEST(Layout, RowsWithoutAStoredHeightFitTheirText) {
   EXPECT_DOUBLE_EQ(g.rows.size(3), 36);  // 27 pt, one line of 20 pt
   EXPECT_GE(g.rows.size(4), 40);         // several 15-pt lines in a 64-pixel column
   EXPECT_DOUBLE_EQ(g.rows.size(5), 20);
+  // Wrapping text in a merge does not stretch its row; merges are met in any order,
+  // over several rows, and stop counting past their last row.
+  for (std::int32_t r : {8, 9, 10, 12})
+    s.rows[r].cells[1] = Cell{Value::of_text("una nota lunga da andare a capo"), "", 2};
+  s.merges = {{{10, 1}, {10, 3}}, {{8, 0}, {9, 1}}, {{2, 5}, {11, 6}}};
+  const SheetGeometry m = SheetGeometry::of(wb, s);
+  EXPECT_DOUBLE_EQ(m.rows.size(8), 20);
+  EXPECT_DOUBLE_EQ(m.rows.size(9), 20);
+  EXPECT_DOUBLE_EQ(m.rows.size(10), 20);
+  EXPECT_GE(m.rows.size(4), 40);
+  EXPECT_GE(m.rows.size(12), 40);
 }
 
 TEST(Layout, HitFindsBarHeadersCellsAndTabs) {

@@ -1,6 +1,11 @@
 // Number-format rendering against a table of expected texts (Italian conventions).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
 #include "formula.h"
 #include "number_format.h"
 #include "styles.h"
@@ -63,6 +68,35 @@ TEST(NumberFormat, TableOfTexts) {
       {0.3, "?/4", "1/4"},
   };
   for (const auto& c : cases) EXPECT_EQ(format_value(Value::of_number(c.value), c.code).text, c.expected) << c.code;
+}
+
+// Card values take a short way that must print what the general way prints:
+// n / 10^k for many n and k, against fixed notation rounded and trimmed here.
+TEST(NumberFormat, GeneralShortDecimalsMatchFixedNotation) {
+  EXPECT_EQ(format_general(60), "60");
+  EXPECT_EQ(format_general(-7.25), "-7,25");
+  EXPECT_EQ(format_general(0.005), "0,005");
+  EXPECT_EQ(format_general(1234567890), "1234567890");
+  for (int k = 0; k <= 4; ++k)
+    for (long long n = -2005; n <= 2005; n += 7) {
+      const double x = static_cast<double>(n) / std::pow(10.0, k);
+      if (x == 0) continue;
+      for (int significant : {10, 4, 2}) {
+        const double a = std::abs(x);
+        const int whole = a < 1 ? 1 : static_cast<int>(std::floor(std::log10(a))) + 1;
+        if (whole > significant) continue;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.*f", significant - whole, x);
+        std::string fixed = buf;
+        if (fixed.find('.') != std::string::npos) {
+          fixed.erase(fixed.find_last_not_of('0') + 1);
+          if (fixed.back() == '.') fixed.pop_back();
+          std::replace(fixed.begin(), fixed.end(), '.', ',');
+        }
+        if (fixed == "-0") fixed = "0";
+        EXPECT_EQ(format_general(x, significant), fixed) << n << "e-" << k << " to " << significant;
+      }
+    }
 }
 
 TEST(NumberFormat, HugeFixedDenominatorsAreText) {
