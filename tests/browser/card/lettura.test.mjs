@@ -1,5 +1,7 @@
 // Reading cards: package, active sheet, weeks, workouts and fill-in columns, as the fixtures' catalogue says.
 import assert from 'node:assert/strict';
+import { randomBytes } from 'node:crypto';
+import { crc32 } from 'node:zlib';
 import { after, before, describe, test } from 'node:test';
 import { apriPagina, CARDS, fixture, inPagina, voci } from './pagina.mjs';
 
@@ -66,6 +68,13 @@ test('package layer: CRC-32, round trip with every entry kept byte for byte', as
     testo: await zipTesto(zipLeggi(bytes).find((v) => v.nome === 'xl/workbook.xml')),
   }));
   assert.equal(r.crc, 0xCBF43926);
+  // Every length around the eight-byte steps, and a view that starts inside its buffer.
+  const dati = randomBytes(70);
+  const crc = await inPagina(p.page, dati, async (b) => {
+    const tutti = new Uint8Array(b);
+    return Array.from({ length: 40 }, (_, n) => crc32(tutti.subarray(3, 3 + n)));
+  });
+  crc.forEach((c, n) => assert.equal(c, crc32(dati.subarray(3, 3 + n)), `${n} bytes`));
   assert.equal(r.stesso.tipo, 'application/vnd.openxmlformats-officedocument.spreadsheetml.sheet');
   assert.deepEqual(voci(p.temp, r.stesso), voci(p.temp, originale));
   assert.match(r.testo, /<sheet name="Scheda"/);
