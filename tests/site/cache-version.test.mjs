@@ -11,6 +11,7 @@ test('a file kept until the next cache version changes only together with the ve
   const ora = versioneWorker();
   const consiglio = 'raise CACHE in site/sw.js, then run: node tests/site/cache-record.mjs --write';
   assert.equal(ora, registrato.versione, `the version changed: record its files (${consiglio})`);
-  const cambiati = Object.keys({ ...registrato.file, ...impronte() }).filter((p) => registrato.file[p] !== impronte()[p]);
+  const adesso = impronte();
+  const cambiati = Object.keys({ ...registrato.file, ...adesso }).filter((p) => registrato.file[p] !== adesso[p]);
   assert.deepEqual(cambiati, [], `changed since ${ora} was recorded: ${consiglio}`);
 });
