@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "card_fixtures.h"
 #include "core/formula.h"
 #include "core/xlsx_reader.h"
 #include "view/conditional_look.h"
@@ -15,19 +13,6 @@
 
 namespace stilaro::view {
 namespace {
-
-std::vector<std::uint8_t> fixture(const std::string& name) {
-  std::ifstream in(std::filesystem::path(CARD_FIXTURES) / name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-Workbook drawn_card() {
-  auto read = read_xlsx(fixture("drawn-card.xlsx"));
-  EXPECT_TRUE(read.workbook.has_value()) << read.error;
-  Workbook wb = std::move(*read.workbook);
-  recalculate(wb, {});
-  return wb;
-}
 
 TEST(Charts, TheCardsChartsAreReadWithKindTitlesAnchorsAndReferences) {
   const Workbook wb = drawn_card();

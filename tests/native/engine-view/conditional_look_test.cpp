@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "card_fixtures.h"
 #include "core/xlsx_reader.h"
 #include "view/controller.h"
 #include "view/display_list.h"
@@ -14,20 +12,6 @@
 
 namespace stilaro::view {
 namespace {
-
-std::vector<std::uint8_t> fixture(const std::string& name) {
-  std::ifstream in(std::filesystem::path(CARD_FIXTURES) / name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// The drawn card, with its volume formulas worked out as on opening.
-Workbook drawn_card() {
-  auto read = read_xlsx(fixture("drawn-card.xlsx"));
-  EXPECT_TRUE(read.workbook.has_value()) << read.error;
-  Workbook wb = std::move(*read.workbook);
-  recalculate(wb, {});
-  return wb;
-}
 
 CellAddress at(std::string_view a1) { return *parse_address(a1); }
 

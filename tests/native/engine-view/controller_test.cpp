@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "card_fixtures.h"
 #include "core/formula.h"
 #include "core/xlsx_reader.h"
 #include "core/zip.h"
@@ -17,11 +15,6 @@ namespace stilaro::view {
 namespace {
 
 const double kToday = date_serial(2026, 12, 9);
-
-std::vector<std::uint8_t> fixture(const std::string& name) {
-  std::ifstream in(std::filesystem::path(CARD_FIXTURES) / name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 class ControllerTest : public ::testing::Test {
  protected:

@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "card_fixtures.h"
 #include "core/formula.h"
 #include "view/controller.h"
 #include "view/display_list.h"
@@ -15,11 +13,6 @@ namespace stilaro::view {
 namespace {
 
 const double kToday = date_serial(2026, 12, 9);
-
-std::vector<std::uint8_t> fixture(const std::string& name) {
-  std::ifstream in(std::filesystem::path(CARD_FIXTURES) / name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 float as_float(std::uint32_t w) {
   float f;
