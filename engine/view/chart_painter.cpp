@@ -80,15 +80,6 @@ std::string tick_text(double v, double step) {
   return format_general(std::round(v * scale) / scale);
 }
 
-TextStyle label(double size, std::uint32_t colour, Align align, bool bold = false) {
-  TextStyle s;
-  s.size_px = size;
-  s.colour = colour;
-  s.align = align;
-  s.bold = bold;
-  return s;
-}
-
 class ChartPainter {
  public:
   ChartPainter(const Chart& chart, std::vector<SeriesData> data, Rect box, double zoom, DisplayList& out)
@@ -100,7 +91,7 @@ class ChartPainter {
     Rect plot{box_.x + 10 * z_, box_.y + 10 * z_, box_.w - 20 * z_, box_.h - 20 * z_};
     if (!chart_.title.empty()) {
       const double size = 14 * 4 / 3.0 * z_;
-      out_.text(box_.x + box_.w / 2, box_.y + 8 * z_ + size, chart_.title, label(size, kLabel, Align::centre, true));
+      out_.text(box_.x + box_.w / 2, box_.y + 8 * z_ + size, chart_.title, plain_text(size, kLabel, Align::centre, true));
       plot.y += size + 8 * z_;
       plot.h -= size + 8 * z_;
     }
@@ -141,7 +132,7 @@ class ChartPainter {
     for (std::size_t i = 0; i < names.size(); ++i, y += line) {
       const std::uint32_t colour = chart_.kind == Chart::Kind::Pie ? slice_colour(i) : data_[i].colour;
       out_.rect(x, y + line / 2 - 3.5 * z_, 7 * z_, 7 * z_, colour);
-      out_.text(x + 12 * z_, y + line / 2 + small() * 0.35, names[i], label(small(), kLabel, Align::left));
+      out_.text(x + 12 * z_, y + line / 2 + small() * 0.35, names[i], plain_text(small(), kLabel, Align::left));
     }
     plot.w = x - 8 * z_ - plot.x;
   }
@@ -207,13 +198,13 @@ class ChartPainter {
     const double line = small() * 1.3;
     double left = (bars ? category_labels : value_labels) + 6 * z_;
     if (!side_title.empty()) {
-      out_.text(plot.x, plot.y + small(), side_title, label(small(), kLabel, Align::left, true));
+      out_.text(plot.x, plot.y + small(), side_title, plain_text(small(), kLabel, Align::left, true));
       plot.y += line;
       plot.h -= line;
     }
     double bottom = line + 4 * z_;
     if (!foot_title.empty()) {
-      out_.text(plot.x + left + (plot.w - left) / 2, plot.bottom() - 2 * z_, foot_title, label(small(), kLabel, Align::centre, true));
+      out_.text(plot.x + left + (plot.w - left) / 2, plot.bottom() - 2 * z_, foot_title, plain_text(small(), kLabel, Align::centre, true));
       bottom += line;
     }
     const Rect area{plot.x + left, plot.y + small() / 2, plot.w - left - 4 * z_, plot.h - bottom - small() / 2};
@@ -228,10 +219,10 @@ class ChartPainter {
       const double p = value_pos(v);
       if (bars) {
         out_.line(p, area.y, p, area.bottom(), 1, kGridLine);
-        out_.text(p, area.bottom() + small() + 3 * z_, tick_text(v, ys.step), label(small(), kLabel, Align::centre));
+        out_.text(p, area.bottom() + small() + 3 * z_, tick_text(v, ys.step), plain_text(small(), kLabel, Align::centre));
       } else {
         out_.line(area.x, p, area.right(), p, 1, kGridLine);
-        out_.text(area.x - 4 * z_, p + small() * 0.35, tick_text(v, ys.step), label(small(), kLabel, Align::right));
+        out_.text(area.x - 4 * z_, p + small() * 0.35, tick_text(v, ys.step), plain_text(small(), kLabel, Align::right));
       }
     }
     const double n = static_cast<double>(categories);
@@ -243,7 +234,7 @@ class ChartPainter {
       for (double v = xs.min; v <= xs.max + xs.step / 2; v += xs.step) {
         const double p = x_pos(v);
         out_.line(p, area.bottom(), p, area.bottom() + 4 * z_, 1, kAxisLine);
-        out_.text(p, area.bottom() + small() + 3 * z_, tick_text(v, xs.step), label(small(), kLabel, Align::centre));
+        out_.text(p, area.bottom() + small() + 3 * z_, tick_text(v, xs.step), plain_text(small(), kLabel, Align::centre));
       }
     } else {
       // Category labels, thinned out when they would overlap.
@@ -252,8 +243,8 @@ class ChartPainter {
       const double room = (bars ? area.h : area.w) / n;
       const std::size_t every = bars ? 1 : std::max<std::size_t>(1, static_cast<std::size_t>(std::ceil((widest + 4 * z_) / room)));
       for (std::size_t i = 0; i < categories; i += every) {
-        if (bars) out_.text(area.x - 4 * z_, slot(i) + small() * 0.35, category(i), label(small(), kLabel, Align::right));
-        else out_.text(slot(i), area.bottom() + small() + 3 * z_, category(i), label(small(), kLabel, Align::centre));
+        if (bars) out_.text(area.x - 4 * z_, slot(i) + small() * 0.35, category(i), plain_text(small(), kLabel, Align::right));
+        else out_.text(slot(i), area.bottom() + small() + 3 * z_, category(i), plain_text(small(), kLabel, Align::centre));
       }
     }
     // The axis the values stand on.

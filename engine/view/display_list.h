@@ -35,6 +35,16 @@ struct TextStyle {
   Align align = Align::left;
 };
 
+// A plain label's style: one size, one colour, upright.
+inline TextStyle plain_text(double size_px, std::uint32_t colour, Align align = Align::left, bool bold = false) {
+  TextStyle s;
+  s.size_px = size_px;
+  s.colour = colour;
+  s.align = align;
+  s.bold = bold;
+  return s;
+}
+
 class DisplayList {
  public:
   void clear();

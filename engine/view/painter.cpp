@@ -30,15 +30,6 @@ constexpr std::uint32_t kFrozenLine = 0xFF9A9AA6;
 constexpr std::uint32_t kWarning = 0xFFC62828;
 constexpr std::uint32_t kPointed = 0xFF1E8E4E;
 
-TextStyle ui_text(double size, std::uint32_t colour, Align align = Align::left, bool bold = false) {
-  TextStyle s;
-  s.size_px = size;
-  s.colour = colour;
-  s.align = align;
-  s.bold = bold;
-  return s;
-}
-
 Rect intersect(const Rect& a, const Rect& b) {
   const double x = std::max(a.x, b.x), y = std::max(a.y, b.y);
   const double r = std::min(a.right(), b.right()), bt = std::min(a.bottom(), b.bottom());
@@ -433,7 +424,7 @@ class Painter {
           out_.line(x, top + hh - 1, x + w, top + hh - 1, 2, kAccent);
         }
         out_.line(x + w, top, x + w, top + hh, 1, kHeaderLine);
-        out_.text(x + w / 2, top + hh / 2 + size * 0.36, column_name(c), ui_text(size, picked ? kAccent : kHeaderText, Align::centre, picked));
+        out_.text(x + w / 2, top + hh / 2 + size * 0.36, column_name(c), plain_text(size, picked ? kAccent : kHeaderText, Align::centre, picked));
       }
       out_.unclip();
     };
@@ -450,7 +441,7 @@ class Painter {
         }
         out_.line(0, y + h, hw, y + h, 1, kHeaderLine);
         if (h >= size * 0.8)
-          out_.text(hw / 2, y + h / 2 + size * 0.36, std::to_string(r + 1), ui_text(size, picked ? kAccent : kHeaderText, Align::centre, picked));
+          out_.text(hw / 2, y + h / 2 + size * 0.36, std::to_string(r + 1), plain_text(size, picked ? kAccent : kHeaderText, Align::centre, picked));
       }
       out_.unclip();
     };
@@ -522,17 +513,17 @@ class Painter {
     const double mid = name.y + name.h / 2 + 5;
     if (going) {
       const std::string& text = c_.edit_text();
-      if (text.empty()) out_.text(name.x + 6, mid, "Vai a…", ui_text(14, kMuted));
-      else out_.text(name.x + 6, mid, text, ui_text(14, kInk));
+      if (text.empty()) out_.text(name.x + 6, mid, "Vai a…", plain_text(14, kMuted));
+      else out_.text(name.x + 6, mid, text, plain_text(14, kInk));
       const double cx = name.x + 6 + text_width_px(std::string_view(text).substr(0, static_cast<std::size_t>(c_.edit_caret())), 10.5, false);
       out_.rect(cx, name.y + 4, 1.5, name.h - 8, kInk);
     } else {
       const CellRange sel = c_.selection();
-      out_.text(name.x + 6, mid, format_range(sel), ui_text(14, kInk, Align::left, true));
-      out_.text(name.right() - 6, mid, "Vai a", ui_text(11, kMuted, Align::right));
+      out_.text(name.x + 6, mid, format_range(sel), plain_text(14, kInk, Align::left, true));
+      out_.text(name.right() - 6, mid, "Vai a", plain_text(11, kMuted, Align::right));
     }
     out_.unclip();
-    out_.text(Layout::kNameWidth + 8, mid, "fx", ui_text(14, kMuted, Align::left, false));
+    out_.text(Layout::kNameWidth + 8, mid, "fx", plain_text(14, kMuted, Align::left, false));
     const Rect content = l_.content_box();
     out_.rect(content.x, content.y, content.w, content.h, kWhite);
     out_.frame(content.x, content.y, content.w, content.h, 1, kHeaderLine);
@@ -540,7 +531,7 @@ class Painter {
     const bool typing = c_.edit_mode() == EditMode::enter || c_.edit_mode() == EditMode::edit;
     std::string shown = typing ? c_.edit_text() : c_.editor().input_text(c_.sheet(), c_.state().active);
     std::replace(shown.begin(), shown.end(), '\n', ' ');
-    out_.text(content.x + 6, mid, shown, ui_text(14, kInk));
+    out_.text(content.x + 6, mid, shown, plain_text(14, kInk));
     if (typing) {
       std::string before = c_.edit_text().substr(0, static_cast<std::size_t>(c_.edit_caret()));
       std::replace(before.begin(), before.end(), '\n', ' ');
@@ -559,10 +550,10 @@ class Painter {
       out_.rect(b.x, b.y, b.w, b.h, on ? kWhite : 0xFFE4E4EA);
       if (on) out_.rect(b.x, b.bottom() - 3, b.w, 3, kBrandRed);
       out_.line(b.right(), b.y + 4, b.right(), b.bottom() - 4, 1, kHeaderLine);
-      out_.text(b.x + b.w / 2, b.y + b.h / 2 + 5, wb_.sheets[t.sheet].name, ui_text(14.6667, on ? kInk : kHeaderText, Align::centre, on));
+      out_.text(b.x + b.w / 2, b.y + b.h / 2 + 5, wb_.sheets[t.sheet].name, plain_text(14.6667, on ? kInk : kHeaderText, Align::centre, on));
     }
     if (!c_.message().empty()) {
-      out_.text(strip.right() - 10, strip.y + strip.h / 2 + 5, c_.message(), ui_text(14, kWarning, Align::right, true));
+      out_.text(strip.right() - 10, strip.y + strip.h / 2 + 5, c_.message(), plain_text(14, kWarning, Align::right, true));
     }
   }
 
@@ -577,7 +568,7 @@ class Painter {
     auto line = [&](double y, const std::string& text, bool on, bool bold) {
       out_.frame(b.x + 10, y + 5, 12, 12, 1, kHeaderText);
       if (on) out_.rect(b.x + 13, y + 8, 6, 6, kAccent);
-      out_.text(b.x + 30, y + 16, text, ui_text(14, kInk, Align::left, bold));
+      out_.text(b.x + 30, y + 16, text, plain_text(14, kInk, Align::left, bold));
     };
     const bool all = std::all_of(menu->shown.begin(), menu->shown.end(), [](bool v) { return v; });
     out_.clip(b.x, b.y, b.w, b.h);
@@ -592,9 +583,9 @@ class Painter {
     out_.line(b.x, by - 3, b.right(), by - 3, 1, kHeaderLine);
     const double half = b.w / 2;
     out_.rect(b.x + 8, by + 4, half - 12, 26, kAccent);
-    out_.text(b.x + 8 + (half - 12) / 2, by + 22, "OK", ui_text(14, kWhite, Align::centre, true));
+    out_.text(b.x + 8 + (half - 12) / 2, by + 22, "OK", plain_text(14, kWhite, Align::centre, true));
     out_.frame(b.x + half + 4, by + 4, half - 12, 26, 1, kHeaderLine);
-    out_.text(b.x + half + 4 + (half - 12) / 2, by + 22, "Annulla", ui_text(14, kInk, Align::centre));
+    out_.text(b.x + half + 4 + (half - 12) / 2, by + 22, "Annulla", plain_text(14, kInk, Align::centre));
     out_.unclip();
   }
 
