@@ -5,29 +5,21 @@ import assert from 'node:assert/strict';
 import { mkdirSync, readFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { launchBrowser } from '../lib/browser.mjs';
-import { serveStatic } from './static-server.mjs';
+import { openTestPage } from './test-page.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..', '..');
 const shots = join(root, 'out', 'screenshots', 'engine');
-let server, browser, page;
+let prova, page;
 const errors = [];
 
 before(async () => {
-  server = await serveStatic({ '/': join(root, 'site'), '/prova/': here });
-  browser = await launchBrowser();
-  page = await browser.context.newPage();
-  page.on('pageerror', (e) => errors.push(e.message));
-  await page.goto(server.base + 'prova/page.html');
-  await page.evaluate(() => pronto);
+  prova = await openTestPage({}, (p) => p.on('pageerror', (e) => errors.push(e.message)));
+  ({ page } = prova);
   mkdirSync(shots, { recursive: true });
 });
 
-after(async () => {
-  await browser?.close();
-  await server?.stop();
-});
+after(async () => { await prova?.close(); });
 
 // The colours the canvas holds at CSS points (device pixels at the page's ratio).
 const colours = (points) => page.evaluate((pts) => {

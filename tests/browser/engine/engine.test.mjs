@@ -8,8 +8,7 @@ import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'nod
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { launchBrowser } from '../lib/browser.mjs';
-import { serveStatic } from './static-server.mjs';
+import { openTestPage } from './test-page.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..', '..');
@@ -17,7 +16,7 @@ const FIXTURES = join(root, 'tests', 'fixtures', 'cards');
 const shots = join(root, 'out', 'screenshots', 'engine');
 const scratch = mkdtempSync(join(tmpdir(), 'stilaro-'));
 
-let server, browser, page;
+let prova, page;
 
 function cellsOf(bytes, refs) {
   const file = join(scratch, `salvata-${Date.now()}-${Math.random()}.xlsx`);
@@ -62,18 +61,13 @@ async function start(name) {
 }
 
 before(async () => {
-  server = await serveStatic({ '/': join(root, 'site'), '/prova/': here });
-  browser = await launchBrowser();
-  page = await browser.context.newPage();
-  page.on('pageerror', (e) => console.error('page error:', e.message));
-  await page.goto(server.base + 'prova/page.html');
-  await page.evaluate(() => pronto);
+  prova = await openTestPage({}, (p) => p.on('pageerror', (e) => console.error('page error:', e.message)));
+  ({ page } = prova);
   mkdirSync(shots, { recursive: true });
 });
 
 after(async () => {
-  await browser?.close();
-  await server?.stop();
+  await prova?.close();
   rmSync(scratch, { recursive: true, force: true });
 });
 
@@ -378,7 +372,7 @@ test('the auto-filter button filters rows by value; a defined name is a place to
 test('text composed with an input method lands whole in the cell', async () => {
   await start('simple.xlsx');
   await page.evaluate(() => stilaro.foglio_vai('L3'));
-  const cdp = await browser.context.newCDPSession(page);
+  const cdp = await prova.browser.context.newCDPSession(page);
   await cdp.send('Input.imeSetComposition', { text: 'か', selectionStart: 1, selectionEnd: 1 });
   await cdp.send('Input.imeSetComposition', { text: 'かん', selectionStart: 2, selectionEnd: 2 });
   await cdp.send('Input.insertText', { text: '漢' });

@@ -8,14 +8,13 @@ import { mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'nod
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { launchBrowser } from '../lib/browser.mjs';
-import { serveStatic } from './static-server.mjs';
+import { openTestPage } from './test-page.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..', '..');
 const shots = join(root, 'out', 'screenshots', 'engine');
 const scratch = mkdtempSync(join(tmpdir(), 'stilaro-fonts-'));
-let server, browser, page;
+let prova, page;
 
 before(async () => {
   writeFileSync(join(scratch, 'fonts.conf'), `<?xml version="1.0"?>
@@ -26,17 +25,13 @@ before(async () => {
   <cachedir>${scratch}/cache</cachedir>
 </fontconfig>
 `);
-  server = await serveStatic({ '/': join(root, 'site'), '/prova/': here });
-  browser = await launchBrowser({ env: { ...process.env, FONTCONFIG_FILE: join(scratch, 'fonts.conf') } });
-  page = await browser.context.newPage();
-  await page.goto(server.base + 'prova/page.html');
-  await page.evaluate(() => pronto);
+  prova = await openTestPage({ env: { ...process.env, FONTCONFIG_FILE: join(scratch, 'fonts.conf') } });
+  ({ page } = prova);
   mkdirSync(shots, { recursive: true });
 });
 
 after(async () => {
-  await browser?.close();
-  await server?.stop();
+  await prova?.close();
   rmSync(scratch, { recursive: true, force: true });
 });
 

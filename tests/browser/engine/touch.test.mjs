@@ -7,14 +7,13 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { launchBrowser } from '../lib/browser.mjs';
-import { serveStatic } from './static-server.mjs';
+import { openTestPage } from './test-page.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const root = join(here, '..', '..', '..');
 const FIXTURES = join(root, 'tests', 'fixtures', 'cards');
 const scratch = mkdtempSync(join(tmpdir(), 'stilaro-touch-'));
-let server, browser, page, cdp;
+let prova, page, cdp;
 
 // Where a text was typed: the cell address openpyxl finds it in.
 function whereIs(bytes, text) {
@@ -41,20 +40,15 @@ async function typedAt(text) {
 }
 
 before(async () => {
-  server = await serveStatic({ '/': join(root, 'site'), '/prova/': here });
-  browser = await launchBrowser({ hasTouch: true });
-  page = await browser.context.newPage();
-  cdp = await browser.context.newCDPSession(page);
-  await page.goto(server.base + 'prova/page.html');
-  await page.evaluate(() => pronto);
+  prova = await openTestPage({ hasTouch: true }, async (p, b) => { cdp = await b.context.newCDPSession(p); });
+  ({ page } = prova);
   await page.evaluate(async (bytes) => {
     await stilaro.foglio_avvia(document.getElementById('foglio'), new Uint8Array(bytes), salvaDalStilaro);
   }, [...readFileSync(join(FIXTURES, 'simple.xlsx'))]);
 });
 
 after(async () => {
-  await browser?.close();
-  await server?.stop();
+  await prova?.close();
   rmSync(scratch, { recursive: true, force: true });
 });
 
