@@ -26,6 +26,17 @@ for (const viewport of [{ width: 1320, height: 880 }, { width: 390, height: 844 
   });
 }
 
+test('nor at night, with every location marked closed', async () => {
+  const page = await apri(sito, { viewport: { width: 390, height: 844 } });
+  await page.clock.setFixedTime(new Date('2026-12-09T23:30:00+01:00'));
+  await page.evaluate(() => aggiornaOrari());
+  for (const nome of ['home', 'orari', 'dove']) {
+    await mostra(page, nome);
+    assert.ok(await page.locator(`#p-${nome} .stato.no`).count() > 0, `${nome} shows a closed location`);
+    assert.deepEqual(await violazioniGravi(page), [], nome);
+  }
+});
+
 test('nor with the plan details and the menu open, the photo viewer open or the content-management mode on', async () => {
   const page = await apri(sito, { viewport: { width: 390, height: 844 }, storage: { ts_revs: [{ n: 'Anna', t: 'Bella', s: 4, src: 'Google' }] } });
   await mostra(page, 'abbonamenti');
