@@ -67,9 +67,18 @@ function drawList(ctx, dpr) {
   const pen = new PenState(ctx, dpr);
   ctx.setTransform(1, 0, 0, 1, 0, 0);
   ctx.textBaseline = 'alphabetic';
+  // Runs of opaque straight lines with the same pen go into one path and one
+  // stroke: a card's grid is some two thousand lines.
+  let lines = false;
+  const strokeLines = () => {
+    if (lines) ctx.stroke();
+    lines = false;
+  };
   let i = listAt;
   while (i < end) {
-    switch (u32[i++]) {
+    const op = u32[i++];
+    if (op !== 2) strokeLines();
+    switch (op) {
       case 1: {  // rect
         const x = px(f32[i]), y = px(f32[i + 1]);
         pen.fillColour(u32[i + 4]);
@@ -83,13 +92,20 @@ function drawList(ctx, dpr) {
         let x1 = px(f32[i]), y1 = px(f32[i + 1]), x2 = px(f32[i + 2]), y2 = px(f32[i + 3]);
         if (y1 === y2) { y1 += half; y2 += half; }
         if (x1 === x2) { x1 += half; x2 += half; }
-        pen.strokeColour(u32[i + 5]);
-        pen.lineWidth(width);
-        pen.lineDash(u32[i + 6]);
-        ctx.beginPath();
+        const colour = u32[i + 5], dash = u32[i + 6];
+        if (lines && (colour !== pen.stroke || width !== pen.width || dash !== pen.dash)) strokeLines();
+        if (!lines) {
+          pen.strokeColour(colour);
+          pen.lineWidth(width);
+          pen.lineDash(dash);
+          ctx.beginPath();
+          lines = true;
+        }
         ctx.moveTo(x1, y1);
         ctx.lineTo(x2, y2);
-        ctx.stroke();
+        // Where two strokes overlap, a translucent or slanted (smoothed) one would
+        // blend differently in one path: those are stroked alone.
+        if (colour >>> 24 !== 255 || (x1 !== x2 && y1 !== y2)) strokeLines();
         i += 7;
         break;
       }
@@ -175,6 +191,7 @@ function drawList(ctx, dpr) {
         throw new Error('Stilaro: elenco di disegno guasto');
     }
   }
+  strokeLines();
 }
 
 // One tile per hatch and colour, repeated over the cell: an 8-pixel cell of dots or lines
