@@ -49,7 +49,7 @@ double fitted_row_pt(const Workbook& wb, const Sheet& sheet, const SheetGeometry
     };
     if (cell.value.is_text() && wb.styles.cell_format(cell.style).alignment.wrap && !in_merge())
       lines = static_cast<double>(
-          wrap_lines(cell.value.text, font.size, font.bold, std::max(16.0, g.cols.size(c) - 8), font.italic).size());
+          wrapped_line_count(cell.value.text, font.size, font.bold, std::max(16.0, g.cols.size(c) - 8), font.italic));
     need = std::max(need, lines * line_height_pt(font.size));
   }
   return need;

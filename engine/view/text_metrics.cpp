@@ -20,19 +20,6 @@ static_assert(kAdvances[0].code == 0x20 && kAdvances[0x7E - 0x20].code == 0x7E, 
 static_assert(std::is_sorted(std::begin(kAdvances), std::end(kAdvances),
                              [](const Advance& a, const Advance& b) { return a.code < b.code; }));
 
-std::vector<std::string> split_paragraphs(std::string_view s) {
-  std::vector<std::string> out(1);
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\r' || s[i] == '\n') {
-      if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-      out.emplace_back();
-    } else {
-      out.back() += s[i];
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 char32_t next_code_point(std::string_view s, std::size_t& i) {
@@ -79,55 +66,97 @@ double text_width_px(std::string_view utf8, double size_pt, bool bold, bool ital
   return total / 1000.0 * size_pt * 4.0 / 3.0;
 }
 
-std::vector<std::string> wrap_lines(std::string_view utf8, double size_pt, bool bold, double width_px, bool italic) {
-  const double space = text_width_px(" ", size_pt, bold, italic);
+namespace {
+
+// Lines of a wrapping cell as text.
+struct TextLines {
   std::vector<std::string> lines;
-  for (const std::string& paragraph : split_paragraphs(utf8)) {
-    std::string line;
+  std::string line;
+  bool empty() const { return line.empty(); }
+  void add(std::string_view piece) { line.append(piece); }
+  void end() {
+    lines.push_back(std::move(line));
+    line.clear();
+  }
+};
+
+// Only how many: row fitting asks for every wrapping cell of the sheet.
+struct LineCount {
+  std::size_t lines = 0;
+  bool blank = true;
+  bool empty() const { return blank; }
+  void add(std::string_view piece) { blank = blank && piece.empty(); }
+  void end() {
+    ++lines;
+    blank = true;
+  }
+};
+
+template <class Lines>
+void wrap(std::string_view utf8, double size_pt, bool bold, double width_px, bool italic, Lines& out) {
+  const double space = text_width_px(" ", size_pt, bold, italic);
+  std::size_t from = 0;
+  for (;;) {
+    std::size_t stop = utf8.find_first_of("\r\n", from);
+    if (stop == std::string_view::npos) stop = utf8.size();
+    const std::string_view paragraph = utf8.substr(from, stop - from);
     double at = 0;
     std::size_t start = 0;
     while (start <= paragraph.size()) {
       std::size_t end = paragraph.find(' ', start);
-      if (end == std::string::npos) end = paragraph.size();
-      std::string_view word(paragraph.data() + start, end - start);
+      if (end == std::string_view::npos) end = paragraph.size();
+      const std::string_view word = paragraph.substr(start, end - start);
       start = end + 1;
       if (word.empty()) {
-        if (!line.empty()) {
-          line += ' ';
+        if (!out.empty()) {
+          out.add(" ");
           at += space;
         }
         continue;
       }
-      double w = text_width_px(word, size_pt, bold, italic);
-      if (!line.empty() && at + space + w <= width_px) {
-        line += ' ';
-        line += word;
+      const double w = text_width_px(word, size_pt, bold, italic);
+      if (!out.empty() && at + space + w <= width_px) {
+        out.add(" ");
+        out.add(word);
         at += space + w;
         continue;
       }
-      if (!line.empty()) {
-        lines.push_back(line);
-        line.clear();
+      if (!out.empty()) {
+        out.end();
         at = 0;
       }
       // A word wider than the cell is broken where it overflows.
       std::size_t i = 0;
       while (i < word.size()) {
-        std::size_t before = i;
-        char32_t c = next_code_point(word, i);
-        double cw = advance_per_mille(c, bold, italic) / 1000.0 * size_pt * 4.0 / 3.0;
-        if (!line.empty() && at + cw > width_px) {
-          lines.push_back(line);
-          line.clear();
+        const std::size_t before = i;
+        const char32_t c = next_code_point(word, i);
+        const double cw = advance_per_mille(c, bold, italic) / 1000.0 * size_pt * 4.0 / 3.0;
+        if (!out.empty() && at + cw > width_px) {
+          out.end();
           at = 0;
         }
-        line.append(word.substr(before, i - before));
+        out.add(word.substr(before, i - before));
         at += cw;
       }
     }
-    lines.push_back(line);
+    out.end();
+    if (stop == utf8.size()) break;
+    from = stop + (utf8[stop] == '\r' && stop + 1 < utf8.size() && utf8[stop + 1] == '\n' ? 2 : 1);
   }
-  return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> wrap_lines(std::string_view utf8, double size_pt, bool bold, double width_px, bool italic) {
+  TextLines out;
+  wrap(utf8, size_pt, bold, width_px, italic, out);
+  return std::move(out.lines);
+}
+
+std::size_t wrapped_line_count(std::string_view utf8, double size_pt, bool bold, double width_px, bool italic) {
+  LineCount out;
+  wrap(utf8, size_pt, bold, width_px, italic, out);
+  return out.lines;
 }
 
 double line_height_pt(double size_pt) {

@@ -18,6 +18,9 @@ double text_width_px(std::string_view utf8, double size_pt, bool bold, bool ital
 // placed between single spaces, words wider than the cell broken by character.
 std::vector<std::string> wrap_lines(std::string_view utf8, double size_pt, bool bold, double width_px,
                                     bool italic = false);
+// How many lines wrap_lines makes, without making them.
+std::size_t wrapped_line_count(std::string_view utf8, double size_pt, bool bold, double width_px,
+                               bool italic = false);
 
 // Height of one line of text in points for a font size in points.
 double line_height_pt(double size_pt);

@@ -63,6 +63,19 @@ TEST(TextMetrics, WrapPlacesWordsAndBreaksLongOnes) {
   EXPECT_EQ(wrap_lines("a\n\nb", 11, false, 100).size(), 3u);
 }
 
+// Row fitting counts lines without making them: the count must follow every rule of the wrap.
+TEST(TextMetrics, LineCountAgreesWithTheWrap) {
+  const std::vector<std::string> texts = {
+      "", " ", "  ", "PANCA PANCA PANCA", "uno\r\ndue\rtre\nquattro", "a\n\nb", "fine\r\n", "\n",
+      "MMMMMMMMMM", "  spazi   doppi  e  in fondo  ", "Scendere sotto il parallelo, poi risalire piano",
+      "caff\xC3\xA8 \xC3\xA0 \xE2\x80\x94 \xF0\x9F\x98\x80 fine", "\xFF\xFE rotto"};
+  for (const std::string& t : texts)
+    for (double width : {1.0, 16.0, 40.0, 64.0, 120.0, 1000.0})
+      for (bool italic : {false, true})
+        EXPECT_EQ(wrapped_line_count(t, 11, !italic, width, italic), wrap_lines(t, 11, !italic, width, italic).size())
+            << '"' << t << "\" at " << width;
+}
+
 TEST(TextMetrics, UnitsMatchTheCardLook) {
   EXPECT_DOUBLE_EQ(line_height_pt(11), 15);
   EXPECT_DOUBLE_EQ(line_height_pt(20), 27);
