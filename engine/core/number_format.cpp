@@ -4,6 +4,8 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <map>
+#include <span>
 #include <vector>
 
 #include "formula.h"
@@ -301,6 +303,16 @@ std::vector<Section> parse_code(std::string_view code) {
     start = i + 1;
   }
   return out;
+}
+
+// A card shows thousands of cells in a handful of formats: each code is parsed once.
+// The reference holds until the next call; a file or formula with very many codes
+// only starts the cache again.
+const std::vector<Section>& sections_of(std::string_view code) {
+  thread_local std::map<std::string, std::vector<Section>, std::less<>> parsed;
+  if (auto it = parsed.find(code); it != parsed.end()) return it->second;
+  if (parsed.size() >= 256) parsed.clear();
+  return parsed.emplace(std::string(code), parse_code(code)).first->second;
 }
 
 // Fixed-point digits of |x| with `decimals` places: integer digits ("" for 0) and
@@ -640,13 +652,12 @@ std::string format_code_from_italian(std::string_view code) {
 }
 
 bool format_is_date(std::string_view code) {
-  for (const auto& s : parse_code(code))
-    if (s.is_date) return true;
-  return false;
+  const auto& sections = sections_of(code);
+  return std::any_of(sections.begin(), sections.end(), [](const Section& s) { return s.is_date; });
 }
 
 bool format_is_text(std::string_view code) {
-  auto sections = parse_code(code);
+  const auto& sections = sections_of(code);
   return sections.size() == 1 && sections[0].has_text;
 }
 
@@ -656,7 +667,7 @@ FormattedValue format_value(const Value& value, std::string_view code, bool date
     case Value::Type::Boolean: return {value.number != 0 ? "VERO" : "FALSO", std::nullopt};
     case Value::Type::Error: return {std::string(error_text(value.error)), std::nullopt};
     case Value::Type::Text: {
-      auto sections = parse_code(code);
+      const auto& sections = sections_of(code);
       if (sections.size() >= 4) return {format_text_section(value.text, sections[3]), sections[3].color};
       if (!sections.empty() && sections[0].has_text) return {format_text_section(value.text, sections[0]), sections[0].color};
       return {value.text, std::nullopt};
@@ -665,9 +676,9 @@ FormattedValue format_value(const Value& value, std::string_view code, bool date
   }
   double x = value.number;
   if (code.empty() || iequals(code, "general")) return {format_general(x), std::nullopt};
-  auto sections = parse_code(code);
   // Text-only sections do not show numbers.
-  while (!sections.empty() && sections.back().has_text && sections.size() > 1) sections.pop_back();
+  std::span<const Section> sections = sections_of(code);
+  while (sections.size() > 1 && sections.back().has_text) sections = sections.first(sections.size() - 1);
   if (sections.empty() || (sections.size() == 1 && sections[0].has_text)) return {format_general(x), std::nullopt};
 
   const Section* chosen = &sections[0];
