@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,11 +18,49 @@
 
 namespace std {
 
+namespace charconv_compat {
+
+// Plain decimals of up to 15 significant digits ("72.5", "-3", "0.125"), what cells
+// hold: the digits as an integer and one exact power of ten give the correctly
+// rounded double without strtod. Returns where the number ends, or nullptr to
+// leave the text to strtod (exponents, long digit runs, no digits).
+inline const char* plain_decimal(const char* first, const char* last, double& value) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* p = first;
+  const bool negative = p != last && *p == '-';
+  if (negative) ++p;
+  std::uint64_t digits = 0;
+  int significant = 0, scale = 0;
+  bool any = false, point = false;
+  for (; p != last; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      any = true;
+      if (point) ++scale;
+      if (digits == 0 && *p == '0') continue;
+      if (++significant > 15) return nullptr;
+      digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    } else if (*p == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!any || scale > 22 || (p != last && (*p == 'e' || *p == 'E'))) return nullptr;
+  const double magnitude = static_cast<double>(digits) / kPowers[scale];
+  value = negative ? -magnitude : magnitude;
+  return p;
+}
+
+}  // namespace charconv_compat
+
 #if !defined(__cpp_lib_to_chars)
 inline from_chars_result from_chars(const char* first, const char* last, double& value,
                                     chars_format fmt = chars_format::general) {
   // No leading space, plus sign or hex prefix, as the standard function.
   if (first == last || *first == ' ' || *first == '+' || *first == '\t') return {first, errc::invalid_argument};
+  if (fmt == chars_format::general)
+    if (const char* end = charconv_compat::plain_decimal(first, last, value)) return {end, errc{}};
   std::string text(first, last);
   const std::size_t digits = text.find_first_not_of('-');
   if (digits != std::string::npos && text.compare(digits, 2, "0x") == 0) text.resize(digits + 1);

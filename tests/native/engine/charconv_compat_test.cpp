@@ -54,4 +54,35 @@ TEST(CharconvCompat, ShortestTextsMatchTheLibrary) {
   }
 }
 
+// The module reads cell numbers through plain_decimal: whatever it accepts must read
+// exactly as the library reads it, and end where the library ends.
+TEST(CharconvCompat, PlainDecimalsReadAsTheLibraryReads) {
+  std::vector<std::string> texts = {"0", "-0", "0.0", "00.5", "-.5", "5.", "72.5", "-3", "0.125", "0.05",
+                                    "123456789012345", "999999999999999.9", "0.1", "0.3", "1.2.3", "12abc",
+                                    "0x1A", "1e5", "2.5E-3", "0.0000000000000000000001", "0.00000000000000000000001",
+                                    "1234567890123456", ".", "-", "", "inf", "46000.25"};
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    std::string t = random() % 4 ? "" : "-";
+    const int whole = static_cast<int>(random() % 9), fraction = static_cast<int>(random() % 12);
+    for (int k = 0; k < whole; ++k) t += static_cast<char>('0' + random() % 10);
+    if (fraction || random() % 2) t += '.';
+    for (int k = 0; k < fraction; ++k) t += static_cast<char>('0' + random() % 10);
+    texts.push_back(t);
+  }
+  int fast = 0;
+  for (const std::string& t : texts) {
+    double ours = 0;
+    const char* end = std::charconv_compat::plain_decimal(t.data(), t.data() + t.size(), ours);
+    if (!end) continue;
+    ++fast;
+    double theirs = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), theirs);
+    ASSERT_EQ(r.ec, std::errc()) << t;
+    ASSERT_EQ(end, r.ptr) << t;
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(ours), std::bit_cast<std::uint64_t>(theirs)) << t;
+  }
+  EXPECT_GT(fast, 15000);  // the common forms take the short way
+}
+
 }  // namespace
