@@ -22,5 +22,5 @@ export async function launchBrowser(options = {}) {
     await context.close();
     rmSync(profile, { recursive: true, force: true });
   };
-  return { context, close };
+  return { context, close, profile };
 }
