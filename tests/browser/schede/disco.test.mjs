@@ -25,6 +25,7 @@ before(async () => {
   crcInclusa = await page.evaluate((b64) => crc32(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))), bytes.toString('base64'));
   await page.close();
   const inclusa = { nome: NOME, dati: bytes.toString('base64'), mtime: Date.UTC(2026, 10, 20, 9, 30), crc: crcInclusa };
+  writeFileSync(join(cartella, 'vuota.html'), '<!doctype html><title>vuota</title>');
   writeFileSync(join(cartella, 'scheda-inclusa.js'), `window.__TS_SCHEDA_INCLUSA__ = ${JSON.stringify(inclusa)};\n`);
   browser = await launchBrowser({ locale: 'it-IT', timezoneId: 'Europe/Rome' });
 });
@@ -62,6 +63,12 @@ test('the included card is the default card; typing shows the hint once, with th
   assert.equal(await leggiKv(page, 'base:' + NOME), crcInclusa);
   await page.click('#skAvviso button:has-text("Ho capito")');
   assert.equal(await page.isVisible('#skAvviso'), false);
+  // The browser hands a tab's storage writes on asynchronously; an instant reload can
+  // drop the mark (seen on a loaded machine), so another tab must see it first.
+  const altra = await browser.context.newPage();
+  await altra.goto(pathToFileURL(join(cartella, 'vuota.html')).href);
+  await altra.waitForFunction(() => localStorage.getItem('ts_avviso_collega') === 'true');
+  await altra.close();
   await page.reload();
   await caricata(page);
   assert.equal(await testo(page, `[data-r="${rif}"]`), '55');
