@@ -69,7 +69,7 @@ describe('the light tree reads what the browser reads and writes back what it wa
           return visti;
         };
         const daDom = elenco(dom.documentElement, (e) => Array.from(e.attributes, (a) => a.name));
-        const daAlbero = elenco(doc.documentElement, (e) => e.attributi.map((a) => a[0]));
+        const daAlbero = elenco(doc.documentElement, (e) => e.attributi.filter((_, i) => i % 4 === 0));
         const intatto = doc.serializza();
         // Every element touched: each one is written from its parts, none from its source bytes.
         for (const e of [doc.documentElement, ...doc.documentElement.getElementsByTagNameNS('*', '*')]) e.cambiato();
