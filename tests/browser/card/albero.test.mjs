@@ -105,6 +105,32 @@ describe('the light tree reads what the browser reads and writes back what it wa
   });
 });
 
+test('the UTF-8 writer gives the platform encoder\'s bytes, however the pieces fall and the buffer grows', async () => {
+  const r = await inPagina(p.page, Buffer.alloc(0), async () => {
+    const lunga = 'x'.repeat(70) + 'é😀' + 'y'.repeat(100000) + '€';
+    const pezzi = ['<a', 'àè', '', 'b'.repeat(64), 'c'.repeat(63) + 'ñ', lunga, '\uD800 lone', 'z'];
+    // Started far too small, so that every way of growing is taken.
+    const w = new ScritturaUtf8(4);
+    w.ascii(60);
+    for (const t of pezzi) w.testo(t);
+    w.tratto(lunga, 69, 75);
+    w.tratto(lunga, 5, 5);
+    const atteso = new TextEncoder().encode('<' + pezzi.join('') + lunga.slice(69, 75));
+    const uguali = w.grezzi.length === atteso.length && w.grezzi.every((b, i) => b === atteso[i]);
+    // A light tree written from its parts: text and bytes agree, and the tree then points into that text.
+    const doc = alberoXml('<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>Però 😀 già</t></is></c></row></sheetData></worksheet>');
+    const c = doc.getElementsByTagNameNS('*', 'c')[0];
+    c.setAttribute('s', 'ä');
+    const { testo, grezzi } = doc.scriviUtf8(true);
+    const t = doc.getElementsByTagNameNS('*', 't')[0];
+    return { uguali, n: w.grezzi.length, testo, decodificato: new TextDecoder().decode(grezzi), dentro: testo.slice(t.da, t.a) };
+  });
+  assert.ok(r.uguali, `bytes as the encoder writes them (${r.n})`);
+  assert.equal(r.decodificato, r.testo);
+  assert.match(r.testo, /<c r="A1" t="inlineStr" s="ä"><is><t>Però 😀 già<\/t><\/is><\/c>/);
+  assert.equal(r.dentro, '<t>Però 😀 già</t>');
+});
+
 // The card with each named part passed through its function.
 function conParti(bytes, cambi) {
   return scriviZip(leggiZip(bytes).map((v) => (cambi[v.nome] ? voceDi(v.nome, cambi[v.nome](inflateRawSync(v.dati).toString())) : v)));

@@ -43,6 +43,32 @@ test('text measuring with the Calibri widths, units and line heights', async () 
   assert.deepEqual(m.linee, [12.5, 13.75, 15, 16.5, 19, 27, 18, 22]);
 });
 
+test('measures: characters outside the width table, and kept measures never mixed up', async () => {
+  const m = await inPagina(p.page, Buffer.alloc(0), async () => {
+    MISURE.clear();
+    const altro = CALIBRI_ALTRO / 1000 * 11 * 4 / 3;
+    const per = (t, b = false) => pxTesto(t, 11, b);
+    const conti = [];
+    const conta = (v) => () => { conti.push(v); return v; };
+    const misure = [
+      misura('Squat', 11, false, -1, conta(1)), misura('Squat', 11, true, -1, conta(2)), misura('Squat', 12, false, -1, conta(3)),
+      misura('Squat', 11, false, 80, conta(4)), misura('Squat', 11, false, -1, conta(5)), misura('Squat', 11, false, 80.5, conta(6)),
+      misura('Squat', 11, false, 80.5, conta(7)),
+    ];
+    return {
+      coppia: Math.abs(per('a😀b') - (per('a') + altro + per('b'))) < 1e-9,
+      sole: Math.abs(per('\uD800x\uDC00') - (2 * altro + per('x'))) < 1e-9,
+      oltre: Math.abs(per('€\u20AD') - (per('€') + altro)) < 1e-9,
+      grassetto: per('M', true) > per('M'),
+      misure, conti,
+    };
+  });
+  assert.deepEqual([m.coppia, m.sole, m.oltre, m.grassetto], [true, true, true, true]);
+  // Each size, weight and width its own; a width that is no whole pixel is measured every time.
+  assert.deepEqual(m.misure, [1, 2, 3, 4, 1, 6, 7]);
+  assert.deepEqual(m.conti, [1, 2, 3, 4, 6, 7]);
+});
+
 describe('every card fixture takes the look once, touching only the sheet and the styles', () => {
   for (const scheda of CARDS.files.filter((f) => f.kind === 'card')) {
     test(scheda.file, async () => {
