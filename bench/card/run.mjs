@@ -159,7 +159,7 @@ try {
     for (const lato of LATI_PROFILO) perLato.push(await profiloDi(nome, lato));
     const funzioni = new Set(perLato.flatMap((m) => [...m.keys()]));
     const somma = (f) => perLato.reduce((t, m) => t + (m.get(f) || 0), 0);
-    const righe = [...funzioni].sort((a, b) => somma(b) - somma(a)).slice(0, 30).map((f) => [f, perLato.map((m) => m.get(f) || 0)]);
+    const righe = [...funzioni].sort((a, b) => somma(b) - somma(a)).slice(0, 16).map((f) => [f, perLato.map((m) => m.get(f) || 0)]);
     righe.push(['(all sampled)', perLato.map((m) => [...m.values()].reduce((t, v) => t + v, 0))]);
     return righe;
   };
