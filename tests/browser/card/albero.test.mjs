@@ -115,7 +115,11 @@ test('the UTF-8 writer gives the platform encoder\'s bytes, however the pieces f
     for (const t of pezzi) w.testo(t);
     w.tratto(lunga, 69, 75);
     w.tratto(lunga, 5, 5);
-    const atteso = new TextEncoder().encode('<' + pezzi.join('') + lunga.slice(69, 75));
+    w.attributo('r', 'A1', '"');
+    w.attributo('x', 'ü', "'");
+    w.attributo('y', 'v'.repeat(80), '"');
+    const attributi = ' r="A1" x=\'ü\' y="' + 'v'.repeat(80) + '"';
+    const atteso = new TextEncoder().encode('<' + pezzi.join('') + lunga.slice(69, 75) + attributi);
     const uguali = w.grezzi.length === atteso.length && w.grezzi.every((b, i) => b === atteso[i]);
     // A light tree written from its parts: text and bytes agree, and the tree then points into that text.
     const doc = alberoXml('<worksheet><sheetData><row r="1"><c r="A1" t="inlineStr"><is><t>Però 😀 già</t></is></c></row></sheetData></worksheet>');
