@@ -48,25 +48,26 @@ test('measures: characters outside the width table, and kept measures never mixe
     MISURE.clear();
     const altro = CALIBRI_ALTRO / 1000 * 11 * 4 / 3;
     const per = (t, b = false) => pxTesto(t, 11, b);
-    const conti = [];
-    const conta = (v) => () => { conti.push(v); return v; };
+    // Each asked for first with a neighbour's key: a measure kept under the wrong key would answer.
     const misure = [
-      misura('Squat', 11, false, -1, conta(1)), misura('Squat', 11, true, -1, conta(2)), misura('Squat', 12, false, -1, conta(3)),
-      misura('Squat', 11, false, 80, conta(4)), misura('Squat', 11, false, -1, conta(5)), misura('Squat', 11, false, 80.5, conta(6)),
-      misura('Squat', 11, false, 80.5, conta(7)),
+      [misura('Panca piana', 11, false, -1), parolaPiuLunga('Panca piana', 11, false)],
+      [misura('Panca piana', 11, true, -1), parolaPiuLunga('Panca piana', 11, true)],
+      [misura('Panca piana', 12, true, -1), parolaPiuLunga('Panca piana', 12, true)],
+      [misura('Panca piana', 11, false, 100), righeTesto('Panca piana', 11, false, 100)],
+      [misura('Panca piana', 11, false, 40), righeTesto('Panca piana', 11, false, 40)],
+      [misura('Panca piana', 11, false, 40.5), righeTesto('Panca piana', 11, false, 40.5)],
     ];
     return {
       coppia: Math.abs(per('a😀b') - (per('a') + altro + per('b'))) < 1e-9,
       sole: Math.abs(per('\uD800x\uDC00') - (2 * altro + per('x'))) < 1e-9,
       oltre: Math.abs(per('€\u20AD') - (per('€') + altro)) < 1e-9,
       grassetto: per('M', true) > per('M'),
-      misure, conti,
+      misure,
     };
   });
   assert.deepEqual([m.coppia, m.sole, m.oltre, m.grassetto], [true, true, true, true]);
-  // Each size, weight and width its own; a width that is no whole pixel is measured every time.
-  assert.deepEqual(m.misure, [1, 2, 3, 4, 1, 6, 7]);
-  assert.deepEqual(m.conti, [1, 2, 3, 4, 6, 7]);
+  for (const [i, [tenuta, diretta]] of m.misure.entries()) assert.equal(tenuta, diretta, `measure ${i + 1}`);
+  assert.notEqual(m.misure[3][0], m.misure[4][0], 'two widths, two line counts');
 });
 
 describe('every card fixture takes the look once, touching only the sheet and the styles', () => {
