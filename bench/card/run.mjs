@@ -2,7 +2,7 @@
 // read-modify-write in the same page. Each round runs the card layer cold (its caches emptied, as for
 // bytes never seen), warm (the same bytes again), on bytes it has just written (ten other cells
 // written first, untimed), then exceljs; medians of the rounds, ratios,
-// and where the time goes: a CPU profile per operation from Chromium's sampling profiler.
+// and where the time goes: CPU profiles per operation and side from Chromium's sampling profiler.
 // Numbers only, no pass or fail.
 //   node bench/card/run.mjs [rounds]
 import { basename, dirname, join } from 'node:path';
@@ -10,7 +10,7 @@ import { fileURLToPath } from 'node:url';
 import { apriPagina, fixture, inPagina } from '../../tests/browser/card/pagina.mjs';
 
 const giri = Number(process.argv[2]) || 15;
-const GIRI_PROFILO = 5;
+const GIRI_PROFILO = 8;
 const radice = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
 const p = await apriPagina();
 try {
@@ -89,17 +89,21 @@ try {
     const foglio = await zipTesto(zipLeggi(anno).find((v) => v.nome === 'xl/worksheets/sheet1.xml'));
     const letture = { dom: () => xmlLeggi(foglio), albero: () => (typeof alberoXml === 'function' ? alberoXml(foglio) : null) };
     window.banco = {
-      // Milliseconds of one run; `lato` is 'freddo', 'caldo', 'scritto', 'exceljs' or 'lettura'.
-      async tempo(lato, nome) {
+      // The bytes of the next run on side `lato` ('freddo', 'caldo', 'scritto', 'exceljs' or
+      // 'lettura'), made ready outside the time and the profile.
+      async prepara(lato) {
         // An older page, measured for comparison, may lack some of the caches.
         if (lato === 'freddo') {
           if (typeof FOGLI_LETTI !== 'undefined') FOGLI_LETTI.clear();
           if (typeof MISURE !== 'undefined') MISURE.clear();
         }
+        this.bytes = lato === 'scritto' ? await scriviCelle(anno, prima) : anno;
+      },
+      // Milliseconds of one run on the bytes made ready.
+      async esegui(lato, nome) {
         const fn = lato === 'exceljs' ? conExceljs[nome] : lato === 'lettura' ? letture[nome] : nostre[nome];
-        const bytes = lato === 'scritto' ? await scriviCelle(anno, prima) : anno;
         const t = performance.now();
-        const r = await fn(bytes);
+        const r = await fn(this.bytes);
         const file = r && r.file ? r.file : r;
         if (file instanceof Blob) await file.arrayBuffer();
         return performance.now() - t;
@@ -107,7 +111,12 @@ try {
     };
   });
 
-  const tempo = (lato, nome) => p.page.evaluate(([l, n]) => banco.tempo(l, n), [lato, nome]);
+  const prepara = (lato) => p.page.evaluate((l) => banco.prepara(l), lato);
+  const esegui = (lato, nome) => p.page.evaluate(([l, n]) => banco.esegui(l, n), [lato, nome]);
+  const tempo = async (lato, nome) => {
+    await prepara(lato);
+    return esegui(lato, nome);
+  };
   const mediana = (tempi) => [...tempi].sort((a, b) => a - b)[Math.floor(tempi.length / 2)];
   // Rounds alternate between the sides so that all meet the same machine load.
   const confronta = async (nome, lati) => {
@@ -117,26 +126,42 @@ try {
     return Object.fromEntries(lati.map((l) => [l, mediana(tempi[l])]));
   };
 
-  // Self time by function over a few cold and warm runs of one operation, per run.
+  // Self time by function per run of one operation, for each of the card layer's sides: a few runs
+  // of each, each under the sampling profiler from its start to its end.
   const cdp = await p.page.context().newCDPSession(p.page);
   await cdp.send('Profiler.enable');
   await cdp.send('Profiler.setSamplingInterval', { interval: 100 });
-  const profilo = async (nome) => {
-    await cdp.send('Profiler.start');
-    for (let i = 0; i < GIRI_PROFILO; i++) {
-      await tempo('freddo', nome);
-      await tempo('caldo', nome);
-    }
-    const { profile } = await cdp.send('Profiler.stop');
-    const perNodo = new Map(profile.nodes.map((n) => [n.id, n.callFrame]));
+  const LATI_PROFILO = ['freddo', 'caldo', 'scritto'];
+  const profiloDi = async (nome, lato) => {
     const proprio = new Map();
-    profile.samples.forEach((id, i) => {
-      const f = perNodo.get(id);
-      const chiave = f.url ? `${f.functionName || '(anonymous)'} (${basename(f.url)}:${f.lineNumber + 1})` : f.functionName || '(anonymous)';
-      proprio.set(chiave, (proprio.get(chiave) || 0) + (profile.timeDeltas[i] || 0) / 1000);
-    });
+    for (let giro = 0; giro < GIRI_PROFILO; giro++) {
+      await prepara(lato);
+      await cdp.send('Profiler.start');
+      await esegui(lato, nome);
+      const { profile } = await cdp.send('Profiler.stop');
+      const perNodo = new Map(profile.nodes.map((n) => [n.id, n.callFrame]));
+      // The samples before the run's first JavaScript and after its last are the profiler's own round trips.
+      const js = (id) => !/^\((program|idle|root)\)$/.test(perNodo.get(id).functionName);
+      const primo = profile.samples.findIndex(js);
+      const ultimo = profile.samples.findLastIndex(js);
+      for (let i = primo; i >= 0 && i <= ultimo; i++) {
+        const f = perNodo.get(profile.samples[i]);
+        const chiave = f.url ? `${f.functionName || '(anonymous)'} (${basename(f.url)}:${f.lineNumber + 1})` : f.functionName || '(anonymous)';
+        proprio.set(chiave, (proprio.get(chiave) || 0) + (profile.timeDeltas[i + 1] || 0) / 1000 / GIRI_PROFILO);
+      }
+    }
     proprio.delete('(idle)');
-    return [...proprio].sort((a, b) => b[1] - a[1]).slice(0, 8).map(([f, ms]) => [f, ms / (2 * GIRI_PROFILO)]);
+    return proprio;
+  };
+  // The functions that take most over the three sides, with their time on each.
+  const profilo = async (nome) => {
+    const perLato = [];
+    for (const lato of LATI_PROFILO) perLato.push(await profiloDi(nome, lato));
+    const funzioni = new Set(perLato.flatMap((m) => [...m.keys()]));
+    const somma = (f) => perLato.reduce((t, m) => t + (m.get(f) || 0), 0);
+    const righe = [...funzioni].sort((a, b) => somma(b) - somma(a)).slice(0, 16).map((f) => [f, perLato.map((m) => m.get(f) || 0)]);
+    righe.push(['(all sampled)', perLato.map((m) => [...m.values()].reduce((t, v) => t + v, 0))]);
+    return righe;
   };
 
   const nomi = { settimana: 'add a week', celle: 'write ten cells', aspetto: 'restyle' };
@@ -159,8 +184,9 @@ try {
   }
   console.log(`reading the 52-week sheet's XML alone: browser parser ${lettura.lettura.toFixed(1)} ms, the card layer's tree ${albero.lettura.toFixed(1)} ms (0 when the page has none)`);
   for (const nome of Object.keys(nomi)) {
-    console.log(`\nCPU profile, ${nomi[nome]}: self time per run over ${GIRI_PROFILO} cold and ${GIRI_PROFILO} warm runs`);
-    for (const [f, ms] of profili[nome]) console.log(`  ${ms.toFixed(1).padStart(7)} ms  ${f}`);
+    console.log(`\nCPU profile, ${nomi[nome]}: self time per run (ms) over ${GIRI_PROFILO} runs of each side`);
+    console.log('     cold     warm  written  function');
+    for (const [f, ms] of profili[nome]) console.log(`  ${ms.map((v) => v.toFixed(1).padStart(7)).join('  ')}  ${f}`);
   }
 } finally {
   await p.chiudi();

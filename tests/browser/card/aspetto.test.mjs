@@ -43,6 +43,33 @@ test('text measuring with the Calibri widths, units and line heights', async () 
   assert.deepEqual(m.linee, [12.5, 13.75, 15, 16.5, 19, 27, 18, 22]);
 });
 
+test('measures: characters outside the width table, and kept measures never mixed up', async () => {
+  const m = await inPagina(p.page, Buffer.alloc(0), async () => {
+    MISURE.clear();
+    const altro = CALIBRI_ALTRO / 1000 * 11 * 4 / 3;
+    const per = (t, b = false) => pxTesto(t, 11, b);
+    // Each asked for first with a neighbour's key: a measure kept under the wrong key would answer.
+    const misure = [
+      [misura('Panca piana', 11, false, -1), parolaPiuLunga('Panca piana', 11, false)],
+      [misura('Panca piana', 11, true, -1), parolaPiuLunga('Panca piana', 11, true)],
+      [misura('Panca piana', 12, true, -1), parolaPiuLunga('Panca piana', 12, true)],
+      [misura('Panca piana', 11, false, 100), righeTesto('Panca piana', 11, false, 100)],
+      [misura('Panca piana', 11, false, 40), righeTesto('Panca piana', 11, false, 40)],
+      [misura('Panca piana', 11, false, 40.5), righeTesto('Panca piana', 11, false, 40.5)],
+    ];
+    return {
+      coppia: Math.abs(per('a😀b') - (per('a') + altro + per('b'))) < 1e-9,
+      sole: Math.abs(per('\uD800x\uDC00') - (2 * altro + per('x'))) < 1e-9,
+      oltre: Math.abs(per('€\u20AD') - (per('€') + altro)) < 1e-9,
+      grassetto: per('M', true) > per('M'),
+      misure,
+    };
+  });
+  assert.deepEqual([m.coppia, m.sole, m.oltre, m.grassetto], [true, true, true, true]);
+  for (const [i, [tenuta, diretta]] of m.misure.entries()) assert.equal(tenuta, diretta, `measure ${i + 1}`);
+  assert.notEqual(m.misure[3][0], m.misure[4][0], 'two widths, two line counts');
+});
+
 describe('every card fixture takes the look once, touching only the sheet and the styles', () => {
   for (const scheda of CARDS.files.filter((f) => f.kind === 'card')) {
     test(scheda.file, async () => {

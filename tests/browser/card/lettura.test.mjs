@@ -3,6 +3,8 @@ import assert from 'node:assert/strict';
 import { randomBytes } from 'node:crypto';
 import { crc32 } from 'node:zlib';
 import { after, before, describe, test } from 'node:test';
+import { inflateRawSync } from 'node:zlib';
+import { leggiZip, scriviZip, voceDi } from './ostili.mjs';
 import { apriPagina, CARDS, fixture, inPagina, voci } from './pagina.mjs';
 
 let p;
@@ -83,4 +85,24 @@ test('package layer: CRC-32, round trip with every entry kept byte for byte', as
 test('a trailing archive comment is allowed', async () => {
   const [commento, senza] = await Promise.all([leggi('zip-comment.xlsx'), leggi('two-workouts.xlsx')]);
   assert.deepEqual(commento, senza);
+});
+
+test('the shown sheet is found by its relationship id, whatever prefix that carries', async () => {
+  const originale = fixture(p.temp, 'libreoffice-multisheet.xlsx');
+  const conLibro = (cambia) => scriviZip(leggiZip(originale).map((v) => (v.nome === 'xl/workbook.xml'
+    ? voceDi(v.nome, cambia(inflateRawSync(v.dati).toString())) : v)));
+  const varianti = [
+    conLibro((xml) => xml.replaceAll('xmlns:r=', 'xmlns:rel=').replaceAll(' r:id=', ' rel:id=')),
+    // "r" bound elsewhere: its id points at the wrong sheet, the relationships' own prefix at the right one.
+    conLibro((xml) => xml.replace('xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"',
+      'xmlns:r="urn:altro" xmlns:x="http://schemas.openxmlformats.org/officeDocument/2006/relationships"')
+      .replace('r:id="rId3"', 'r:id="rId2" x:id="rId3"')),
+  ];
+  for (const [i, bytes] of varianti.entries()) {
+    const aperto = await inPagina(p.page, bytes, async (b) => {
+      const x = await apriXlsx(b);
+      return [x.foglio, x.vFoglio.nome];
+    });
+    assert.deepEqual(aperto, ['Scheda', 'xl/worksheets/sheet2.xml'], `variant ${i + 1}`);
+  }
 });

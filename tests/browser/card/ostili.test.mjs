@@ -116,7 +116,8 @@ describe('huge merged ranges are indexed, not expanded', { timeout: 300000 }, ()
     const bello = await inPagina(p.page, esiti.abbellisciScheda.ok, async (b, rif) => {
       const x = await apriXlsx(b);
       const st = stiliScheda(xmlLeggi(await zipTesto(x.voce(x.stili))));
-      const c = foglioDi(x.doc).celle.get(rif);
+      const { col, riga } = leggiRif(rif);
+      const c = foglioDi(x.doc).celle.get(posto(col, riga));
       return { alte: leggiUnioni(x.doc).aree.filter((a) => a.r1 === 1 && a.r2 === 1048576).length, fondo: st.fondo(Number(c.getAttribute('s'))) };
     }, titolo);
     assert.deepEqual(bello, { alte: 200, fondo: 'FF16161A' });
