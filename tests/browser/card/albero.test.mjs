@@ -135,6 +135,47 @@ test('the UTF-8 writer gives the platform encoder\'s bytes, however the pieces f
   assert.equal(r.dentro, '<t>Però 😀 già</t>');
 });
 
+test('cells read without their children read, change and write as the cells the reader opens', async () => {
+  const xml = `<worksheet ${M}><sheetData><row r="1">`
+    + '<c r="A1" t="inlineStr"><is><t>&amp;a &#233; ]] &gt;</t></is></c><c r="B1" t="inlineStr"><is><t xml:space="preserve"> b </t></is></c>'
+    + '<c r="C1" t="s"><v>1</v></c><c r="D1"><v>2.5</v></c><c r="E1" t="s"><v></v></c><c r="F1" t="inlineStr"><v>9</v></c>'
+    + '<c r="G1" t="n"><is><t>x</t></is></c><c r="H1" t="s"><v>7</v></c><c r="I1" t="str"><f>A1</f><v>q</v></c>'
+    + '</row><row r="2"><c r="A2"><v>3</v></c><c r="B2" t="inlineStr"><is><t>due</t></is></c></row></sheetData></worksheet>';
+  const r = await inPagina(p.page, Buffer.alloc(0), async (_, xml) => {
+    const ss = ['zero', 'uno'];
+    const testi = (doc) => xmlTutti(doc, 'c').map((c) => testoCella(c, ss));
+    const dom = testi(new DOMParser().parseFromString(xml, 'application/xml'));
+    const doc = alberoXml(xml);
+    const kept = xmlTutti(doc, 'c').filter((c) => c.pigro).length;
+    const letti = testi(doc);
+    const tInTree = xmlTutti(doc, 't').map((t) => t.textContent);
+    const tInDom = xmlTutti(new DOMParser().parseFromString(xml, 'application/xml'), 't').map((t) => t.textContent);
+    // A change ahead of row 2 moves it in the text written; its cells must be read at their new place.
+    const [a1] = xmlTutti(doc, 'c');
+    a1.setAttribute('s', '12345');
+    const row2 = xmlTutti(doc, 'row')[1];
+    const scritto = doc.serializza(true);
+    const dopo = testi(doc);
+    // Taken out, written without it, and put back: the row's cells still read as before.
+    row2.remove();
+    const senza = doc.serializza(true);
+    xmlTutti(doc, 'sheetData')[0].append(row2);
+    const rimesso = testi(doc);
+    const c2 = row2.firstChild;
+    xmlFiglio(c2, 'v').textContent = '4';
+    return { dom, kept, letti, tInTree, tInDom, dopo, rimesso, scritto, senza, finale: doc.serializza() };
+  }, xml);
+  assert.equal(r.kept, 10);
+  assert.deepEqual(r.letti, r.dom);
+  assert.deepEqual(r.letti, ['&a é ]] >', ' b ', 'uno', '2.5', 'zero', '', '', '', 'q', '3', 'due']);
+  assert.deepEqual(r.tInTree, r.tInDom);
+  assert.deepEqual(r.dopo, r.letti);
+  assert.deepEqual(r.rimesso, r.letti);
+  assert.equal(r.scritto, xml.replace('<c r="A1" t="inlineStr">', '<c r="A1" t="inlineStr" s="12345">'));
+  assert.ok(!r.senza.includes('r="2"'));
+  assert.ok(r.finale.endsWith('<row r="2"><c r="A2"><v>4</v></c><c r="B2" t="inlineStr"><is><t>due</t></is></c></row></sheetData></worksheet>'), r.finale);
+});
+
 // The card with each named part passed through its function.
 function conParti(bytes, cambi) {
   return scriviZip(leggiZip(bytes).map((v) => (cambi[v.nome] ? voceDi(v.nome, cambi[v.nome](inflateRawSync(v.dati).toString())) : v)));
