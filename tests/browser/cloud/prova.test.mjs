@@ -131,15 +131,33 @@ test('«Crea account» makes a signed-in athlete with the typed name; a bad e-ma
     [['Nadia Serpieri', 'atleta', null]]);
 });
 
-test('switching the test off deletes every test card and signs out', async () => {
+test('switching the test off deletes every test card and signs out, also while a card is still loading', async () => {
   const page = await provaAccesa();
+  // Luca's card gets its new look on loading and saves it into the test cloud: that save is held
+  // on its way into the store.
+  await page.evaluate(() => {
+    const vera = kvScrivi;
+    const fermo = new Promise((ok) => { window.rilascia = ok; });
+    kvScrivi = async (chiave, valore) => {
+      if (chiave.startsWith('prova_file:')) {
+        window.fermata = true;
+        await fermo;
+      }
+      return vera(chiave, valore);
+    };
+  });
   await entraCome(page, 'Luca (atleta)');
+  await page.waitForFunction(() => window.fermata);
   page.rifiuta = true;
   await page.getByRole('button', { name: 'Chiudi la prova e cancella i dati di esempio' }).click();
   assert.equal(await page.locator('.aprova').count(), 1, 'declined: nothing changes');
   page.rifiuta = false;
   await page.getByRole('button', { name: 'Chiudi la prova e cancella i dati di esempio' }).click();
-  await page.getByRole('button', { name: '▶ Prova l\'area riservata' }).waitFor();
+  const spenta = page.getByRole('button', { name: '▶ Prova l\'area riservata' });
+  await Promise.race([spenta.waitFor(), new Promise((ok) => setTimeout(ok, 1000))]);
+  await page.evaluate(() => window.rilascia());
+  await spenta.waitFor();
+  await page.evaluate(() => sk.coda);
   const resta = await page.evaluate(async () => ({
     chiavi: ['ts_prova', 'ts_prova_dati', 'ts_prova_sessione'].filter((k) => localStorage.getItem(k) !== null),
     file: await kvOperazione('readonly', (s) => s.getAllKeys(IDBKeyRange.bound('prova_file:', 'prova_file:\uffff'))),
