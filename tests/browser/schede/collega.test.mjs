@@ -24,6 +24,16 @@ async function primaVuota(page) {
   return page.locator('td.xin:empty').first().getAttribute('data-r');
 }
 
+// Undoing reloads the card, and opening the old-look file restyles it and writes it again: the file
+// is read once that write is done, which the old look set aside tells.
+async function comEraPrima(page) {
+  await page.click('#skBottoni button:has-text("Com\'era prima")');
+  await page.evaluate(async (n) => {
+    while ((await kvLeggi('bak_foglio:' + n))?.perche !== 'stile') await new Promise((r) => setTimeout(r, 20));
+  }, NOME);
+  await caricata(page);
+}
+
 test('typing before linking, then linking the unchanged file writes the edits and sets the file aside', async () => {
   const simple = fixture('simple.xlsx');
   sito.beside.set(NOME, simple);
@@ -42,13 +52,7 @@ test('typing before linking, then linking the unchanged file writes the edits an
   assert.equal((await leggiKv(page, 'bak_foglio:' + NOME)).perche, 'collega');
   for (const k of ['copia:', 'mod:', 'base:']) assert.equal(await leggiKv(page, k + NOME), undefined, k);
 
-  await page.click('#skBottoni button:has-text("Com\'era prima")');
-  // Undoing reloads the card, and opening the old-look file restyles it and writes it again:
-  // the file is read once that write is done, which the old look set aside tells.
-  await page.evaluate(async (n) => {
-    while ((await kvLeggi('bak_foglio:' + n))?.perche !== 'stile') await new Promise((r) => setTimeout(r, 20));
-  }, NOME);
-  await caricata(page);
+  await comEraPrima(page);
   assert.match(page.dialoghi.at(-1), /^Rimetto il file com'era prima che ci scrivessi le modifiche fatte in questo browser \(.+\)\?\n\nQuello che hai cambiato dopo si perde\.$/);
   assert.equal(await testo(page, '#skSalva'), "↶ Fatto: la scheda è tornata com'era prima.");
   // The file came back as it was, and opening it gave it the new look again, with the old one set aside.
@@ -78,8 +82,7 @@ test('linking a file changed meanwhile asks; keeping the file sets the browser v
   assert.equal(await testo(page, '#skMsg'), `✅ Tengo il file «${NOME}». La versione fatta in questo browser l'ho messa da parte: «↶ Com'era prima» la rimette.`);
   assert.ok((await leggiDisco(page, NOME)).equals(altro), 'the kept file stays as it was');
   assert.equal((await leggiKv(page, 'bak_foglio:' + NOME)).perche, 'scartata');
-  await page.click('#skBottoni button:has-text("Com\'era prima")');
-  await caricata(page);
+  await comEraPrima(page);
   assert.equal(leggiConPython(sito.temp, await leggiDisco(page, NOME)).foglio.celle[rif].v, 77);
 });
 
