@@ -70,13 +70,13 @@ test('package layer: CRC-32, round trip with every entry kept byte for byte', as
     testo: await zipTesto(zipLeggi(bytes).find((v) => v.nome === 'xl/workbook.xml')),
   }));
   assert.equal(r.crc, 0xCBF43926);
-  // Every length around the eight-byte steps, and a view that starts inside its buffer.
+  // Every length around the sixteen-byte steps, from views that start at each alignment in their buffer.
   const dati = randomBytes(70);
   const crc = await inPagina(p.page, dati, async (b) => {
     const tutti = new Uint8Array(b);
-    return Array.from({ length: 40 }, (_, n) => crc32(tutti.subarray(3, 3 + n)));
+    return [0, 1, 2, 3].map((da) => Array.from({ length: 66 }, (_, n) => crc32(tutti.subarray(da, da + n))));
   });
-  crc.forEach((c, n) => assert.equal(c, crc32(dati.subarray(3, 3 + n)), `${n} bytes`));
+  crc.forEach((perLunghezza, da) => perLunghezza.forEach((c, n) => assert.equal(c, crc32(dati.subarray(da, da + n)), `${n} bytes from ${da}`)));
   assert.equal(r.stesso.tipo, 'application/vnd.openxmlformats-officedocument.spreadsheetml.sheet');
   assert.deepEqual(voci(p.temp, r.stesso), voci(p.temp, originale));
   assert.match(r.testo, /<sheet name="Scheda"/);
