@@ -69,7 +69,7 @@ describe('the light tree reads what the browser reads and writes back what it wa
           return visti;
         };
         const daDom = elenco(dom.documentElement, (e) => Array.from(e.attributes, (a) => a.name));
-        const daAlbero = elenco(doc.documentElement, (e) => e.attributi.filter((_, i) => i % 4 === 0));
+        const daAlbero = elenco(doc.documentElement, (e) => e.attributi.filter((_, i) => i % 2 === 0));
         const intatto = doc.serializza();
         // Every element touched: each one is written from its parts, none from its source bytes.
         for (const e of [doc.documentElement, ...doc.documentElement.getElementsByTagNameNS('*', '*')]) e.cambiato();
@@ -115,10 +115,10 @@ test('the UTF-8 writer gives the platform encoder\'s bytes, however the pieces f
     for (const t of pezzi) w.testo(t);
     w.tratto(lunga, 69, 75);
     w.tratto(lunga, 5, 5);
-    w.attributo('r', 'A1', '"');
-    w.attributo('x', 'ü', "'");
-    w.attributo('y', 'v'.repeat(80), '"');
-    const attributi = ' r="A1" x=\'ü\' y="' + 'v'.repeat(80) + '"';
+    w.attributo('r', 'A1');
+    w.attributo('x', 'ü');
+    w.attributo('y', 'v'.repeat(80));
+    const attributi = ' r="A1" x="ü" y="' + 'v'.repeat(80) + '"';
     const atteso = new TextEncoder().encode('<' + pezzi.join('') + lunga.slice(69, 75) + attributi);
     const uguali = w.grezzi.length === atteso.length && w.grezzi.every((b, i) => b === atteso[i]);
     // A light tree written from its parts: text and bytes agree, and the tree then points into that text.
