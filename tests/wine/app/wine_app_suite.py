@@ -74,6 +74,19 @@ class Prefix:
     def kill(self):
         subprocess.run(["wineserver", "-k"], env=self.env(), capture_output=True, timeout=30)
 
+    @property
+    def messages(self):
+        """What Wine printed while running the app, when no trace was asked for."""
+        return self.root / "wine-messages.txt"
+
+    def remove(self):
+        """Ends the wineserver and deletes the prefix; after a failed check, first shows what Wine printed."""
+        printed = self.messages.read_text(errors="replace") if self.messages.exists() else ""
+        if failures and printed:
+            print("Wine printed:\n" + printed[-4000:])
+        self.kill()
+        shutil.rmtree(self.root, ignore_errors=True)
+
 
 def prepare(args):
     template = pathlib.Path(args.template)
@@ -135,8 +148,11 @@ def run_app(wine, exe, local_app_data="C:\\dati-test", trace=None, channels="+re
     command = ["cmd", "/c", f"set LOCALAPPDATA={local_app_data}&& {exe}"]
     if trace:
         extra["WINEDEBUG"] = channels
-    return subprocess.Popen(["wine", *command], env=wine.env(**extra), stdout=subprocess.DEVNULL,
-                            stderr=trace or subprocess.DEVNULL)
+        return subprocess.Popen(["wine", *command], env=wine.env(**extra), stdout=subprocess.DEVNULL, stderr=trace)
+    # Wine's own errors only: shown when a check fails.
+    extra.setdefault("WINEDEBUG", "-all,err+all")
+    with open(wine.messages, "ab") as messages:
+        return subprocess.Popen(["wine", *command], env=wine.env(**extra), stdout=subprocess.DEVNULL, stderr=messages)
 
 
 def probe(wine):
@@ -213,8 +229,7 @@ def case_no_runtime(args):
         check(not (wine.drive_c() / "double.log").exists(), "the older runtime is never loaded")
         check(status == 0, f"exit status 0 with an older runtime (got {status})")
     finally:
-        wine.kill()
-        shutil.rmtree(wine.root, ignore_errors=True)
+        wine.remove()
 
 
 def case_scaled(args):
@@ -255,8 +270,7 @@ def case_scaled(args):
         check(loads <= 1, f"shcore.dll loaded at most once ({loads})")
         check(status == 0, f"exit status 0 (got {status})")
     finally:
-        wine.kill()
-        shutil.rmtree(wine.root, ignore_errors=True)
+        wine.remove()
 
 
 def case_no_loader(args):
@@ -268,8 +282,7 @@ def case_no_loader(args):
         check(result.returncode != 0, f"the system refuses to start the app (status {result.returncode})")
         check("WebView2Loader.dll" in stderr, "the missing library named is WebView2Loader.dll")
     finally:
-        wine.kill()
-        shutil.rmtree(wine.root, ignore_errors=True)
+        wine.remove()
 
 
 def runtime_registry(wine, version=RUNTIME_VERSION):
@@ -473,8 +486,7 @@ def case_runtime_double(args):
         check("Call user32.MessageBoxW" not in trace_path.read_text(errors="replace"),
               "no error box when the user closed the window during creation")
     finally:
-        wine.kill()
-        shutil.rmtree(wine.root, ignore_errors=True)
+        wine.remove()
 
 
 def imports_of(path):
