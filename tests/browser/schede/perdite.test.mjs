@@ -172,3 +172,26 @@ test('a tab closed while the engine\'s save is still on its way leaves the edit 
   assert.equal(cella(messo.dati, 'E18'), 83);
   assert.match(await testo(di, '#skMsg'), /^Quello che avevi scritto in Stilaro prima di chiudere la pagina/);
 });
+
+test('a card added while the shown one keeps unwritten edits: declining the switch adds no message, the edits stay', async () => {
+  const page = await apriSchede(sito);
+  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
+  await collega(page);
+  await page.evaluate(async () => {
+    window.__bloccato = true;
+    registra(document.querySelector('td.xin:empty').dataset.r, '59');
+    await salvaNelFile();
+  });
+  page.rifiuta = true;
+  page.once('filechooser', (fc) => fc.setFiles({ name: 'Nuova.xlsx', mimeType: 'application/octet-stream', buffer: fixture('one-week.xlsx') }));
+  await page.evaluate(() => aggiungiScheda());
+  assert.match(page.dialoghi.at(-1), /^Quello che hai scritto in questa scheda non si è potuto salvare nel file\. Cambio scheda lo stesso\?/);
+  assert.doesNotMatch(await testo(page, '#skMsg'), /Aggiunta/);
+  assert.equal(await page.evaluate(() => [nomeScheda(), Object.values(sk.attesa).join()].join()), `${NOME},59`);
+});
+
+test('an error whose words hold an apostrophe reads as written in the card\'s status line', async () => {
+  const page = await apriSchede(sito);
+  await page.evaluate(() => renderFileBar(new Error("manca l'ultima riga")));
+  assert.equal(await testo(page, '#skStato'), "Qualcosa è andato storto: manca l'ultima riga. Il file non è stato toccato.");
+});
