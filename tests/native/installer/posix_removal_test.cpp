@@ -1,4 +1,4 @@
-// The POSIX platform's removals, registry and processes on real files and processes.
+// The POSIX platform's removals on real files and processes.
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -32,28 +32,6 @@ TEST(PosixRemoval, TreeGoesWithoutFollowingALinkOutOfIt) {
   EXPECT_EQ(platform.remove_tree(tree.string()), std::nullopt);
 }
 
-TEST(PosixRemoval, FolderGoesOnlyWhenEmpty) {
-  test_support::TempFolder temp;
-  PosixPlatform platform;
-  fs::create_directories(temp.path() / "piena");
-  write_all(temp.path() / "piena" / "file", "x");
-  const Failure failure = platform.remove_folder((temp.path() / "piena").string());
-  ASSERT_TRUE(failure);
-  EXPECT_EQ(failure->code, static_cast<std::uint32_t>(ENOTEMPTY));
-  EXPECT_EQ(platform.remove_folder((temp.path() / "assente").string()), std::nullopt);
-}
-
-TEST(PosixRemoval, RegistryKeyKeepsTheLatestValueOfEachNameUntilRemoved) {
-  PosixPlatform platform;
-  platform.write_user_registry_key("k", {{"A", OsString("uno")}, {"B", std::uint32_t{1}}});
-  platform.write_user_registry_key("k", {{"A", OsString("due")}});
-  EXPECT_EQ(platform.user_registry().at("k"),
-            (std::vector<RegistryValue>{{"B", std::uint32_t{1}}, {"A", OsString("due")}}));
-  EXPECT_EQ(platform.remove_user_registry_key("k"), std::nullopt);
-  EXPECT_EQ(platform.remove_user_registry_key("k"), std::nullopt);
-  EXPECT_TRUE(platform.user_registry().empty());
-}
-
 TEST(PosixRemoval, RunningCopiesOfAProgramAreAskedToEnd) {
   test_support::TempFolder temp;
   PosixPlatform platform;
@@ -72,12 +50,6 @@ TEST(PosixRemoval, RunningCopiesOfAProgramAreAskedToEnd) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(WTERMSIG(status), SIGTERM);
-}
-
-TEST(PosixRemoval, KnowsItsOwnProgramFile) {
-  PosixPlatform platform;
-  EXPECT_TRUE(platform.is_this_program(fs::read_symlink("/proc/self/exe").string()));
-  EXPECT_FALSE(platform.is_this_program("/bin/sleep"));
 }
 
 }  // namespace
