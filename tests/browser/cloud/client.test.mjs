@@ -226,3 +226,27 @@ test('«Riprova» starts the cloud again once the library can be fetched', async
   await page.locator('#accEmail').waitFor();
   assert.equal(volte, 2);
 });
+
+test('a name the rules refuse is told in the page, and nothing is sent', async () => {
+  const lungo = 'Maria Benedètta Alessandra Caterina Francesca Giuseppina Ludovica Rossi Dell\'Ortò';
+  const page = await apriCollegata(sito, { percorso: '#area' });
+  await page.fill('#accNome', lungo);
+  await page.fill('#accEmail', 'nuova@palestra.test');
+  await page.fill('#accPw', 'abcdef');
+  await page.getByRole('button', { name: 'Crea account' }).click();
+  assert.equal(await messaggio(page), 'Il nome è troppo lungo: al massimo 80 caratteri.');
+  assert.deepEqual(richiesteA(f, 'POST /auth/v1/signup'), []);
+
+  const dentro = await apriCollegata(sito, { percorso: '#area', storage: { [ACCESSO]: sessione(ATLETA) } });
+  await dentro.locator('.ahead').waitFor();
+  for (const nome of ['Atleta\u202eoreV', 'Atleta\nVero']) {
+    dentro.risposte = [nome];
+    await dentro.getByRole('button', { name: '✎ Nome' }).click();
+    await dentro.locator('.amsg.ko').waitFor();
+    assert.equal((await testi(dentro, '.amsg'))[0], 'Il nome non può contenere a capo né caratteri invisibili.', JSON.stringify(nome));
+  }
+  dentro.risposte = ['  ' + lungo.slice(0, 80) + '  '];
+  await dentro.getByRole('button', { name: '✎ Nome' }).click();
+  await dentro.locator('.amsg.ok').waitFor();
+  assert.deepEqual(richiesteA(f, 'PATCH /rest/v1/profili').map((r) => r.corpo), [{ nome: lungo.slice(0, 80) }]);
+});
