@@ -305,7 +305,9 @@ test('the confirmation link of an account made here lets the device\'s cards in'
   await page.waitForFunction(() => /Account creato/.test(document.querySelector('#accMsg').textContent));
   f.utenti.at(-1).confermato = true;
   const nuova = { id: f.utenti.at(-1).id, email: 'nuova@palestra.test' };
-  await page.evaluate((h) => { location.hash = h; location.reload(); }, linkPer(nuova, 'signup'));
+  // The link opened in the same tab, where the page's storage stays.
+  await page.goto('about:blank');
+  await page.goto(sito.base + linkPer(nuova, 'signup'));
   await page.waitForFunction((id) => typeof sk !== 'undefined' && sk.utente && sk.utente.id === id, nuova.id);
   await page.evaluate(() => portaNelCloud());
   await page.waitForFunction(() => /✅|Non|non/.test(document.querySelector('#skSalva').textContent));
