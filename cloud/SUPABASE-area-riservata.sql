@@ -20,6 +20,22 @@ alter table public.profili enable row level security;
 revoke all on public.profili from anon, authenticated;
 grant select, update on public.profili to anon, authenticated;
 
+-- ─── The gym ───
+-- Its one row is written by the gym's first sign-up, which makes that account the owner.
+-- It stays when accounts go: a sign-up after the owner's account was deleted is an athlete.
+
+create table if not exists public.palestra (
+  id int primary key default 1 check (id = 1),
+  aperta timestamptz not null default now()
+);
+
+alter table public.palestra enable row level security;
+revoke all on public.palestra from anon, authenticated;
+
+-- A project set up before this table existed has had its first account already.
+insert into public.palestra (id) select 1 where exists (select 1 from public.profili)
+  on conflict (id) do nothing;
+
 -- ─── Helpers for the rules ───
 -- Security definer and owned by the table's owner, so the table's own rules do not apply
 -- inside them: the rules of profili can then consult profili without recursion.
@@ -40,20 +56,29 @@ language sql stable security definer set search_path = '' as $$
                  where p.id = atleta and p.istruttore = (select auth.uid()))
 $$;
 
--- A card folder is named by its account's id.
+-- A card folder is named by its account's id, exactly as the id is written.
 create or replace function public.puo_cartella(cartella text) returns boolean
 language sql stable security definer set search_path = '' as $$
-  select (select auth.uid()) is not null and (
-    cartella = (select auth.uid())::text
-    or public.mio_ruolo() = 'titolare'
-    or exists (select 1 from public.profili p
-               where p.id::text = cartella and p.istruttore = (select auth.uid())))
+  select exists (select 1 from public.profili p
+                 where p.id::text = cartella
+                   and (p.id = (select auth.uid())
+                        or p.istruttore = (select auth.uid())
+                        or public.mio_ruolo() = 'titolare'))
+$$;
+
+-- A card is written as "{folder}/{name}", one level deep, its name in the characters of the
+-- site's safe names: nothing that another client could read as a path, a line or a command.
+create or replace function public.scheda_scrivibile(percorso text) returns boolean
+language sql stable set search_path = '' as $$
+  select percorso ~ '^[^/]+/[A-Za-z0-9_ .()-]+$'
+    and split_part(percorso, '/', 2) not in ('.', '..')
+    and public.puo_cartella(split_part(percorso, '/', 1))
 $$;
 
 revoke execute on function public.mio_ruolo(), public.mio_istruttore(), public.segue(uuid),
-  public.puo_cartella(text) from public, anon;
+  public.puo_cartella(text), public.scheda_scrivibile(text) from public, anon;
 grant execute on function public.mio_ruolo(), public.mio_istruttore(), public.segue(uuid),
-  public.puo_cartella(text) to authenticated;
+  public.puo_cartella(text), public.scheda_scrivibile(text) to authenticated;
 
 -- ─── Who sees and changes which profile ───
 
@@ -69,6 +94,21 @@ create policy "profili: cambio" on public.profili for update to authenticated
   using (id = (select auth.uid()) or public.mio_ruolo() = 'titolare')
   with check (id = (select auth.uid()) or public.mio_ruolo() = 'titolare');
 
+-- ─── Names ───
+-- Names are shown to others: a line's worth, and no characters that break or turn the text.
+
+create or replace function public.controlla_nome(nome text) returns void
+language plpgsql immutable set search_path = '' as $$
+begin
+  if char_length(nome) > 80 then
+    raise exception 'Il nome è troppo lungo: al massimo 80 caratteri.';
+  end if;
+  if nome ~ '[\u0001-\u001f\u007f-\u009f\u061c\u200e\u200f\u2028-\u202e\u2066-\u2069]' then
+    raise exception 'Il nome non può contenere a capo né caratteri invisibili.';
+  end if;
+end
+$$;
+
 -- ─── A profile for every new account ───
 
 create or replace function public.nuovo_profilo() returns trigger
@@ -76,15 +116,19 @@ language plpgsql security definer set search_path = '' as $$
 declare
   nome text := btrim(coalesce(new.raw_user_meta_data ->> 'nome', ''));
   ruolo text := 'atleta';
+  prima int;
 begin
-  -- Two first sign-ups at once must not both become the owner.
-  lock table public.profili in share row exclusive mode;
-  if not exists (select 1 from public.profili p where p.ruolo = 'titolare') then
+  -- Only one sign-up can write the gym's row: at the same moment another one waits for it,
+  -- then is an athlete (or, under repeatable read or serializable, fails and may try again).
+  insert into public.palestra (id) values (1) on conflict (id) do nothing;
+  get diagnostics prima = row_count;
+  if prima = 1 then
     ruolo := 'titolare';
   end if;
   if nome = '' then
     nome := split_part(coalesce(new.email, ''), '@', 1);
   end if;
+  perform public.controlla_nome(nome);
   insert into public.profili (id, email, nome, ruolo) values (new.id, new.email, nome, ruolo);
   return new;
 end
@@ -102,9 +146,15 @@ begin
   new.id := old.id;
   new.email := old.email;
   new.creato := old.creato;
+  if new.nome is distinct from old.nome then
+    perform public.controlla_nome(new.nome);
+  end if;
   -- Requests from the site carry a user; the SQL editor and the service do not. Only the
-  -- owner may change roles and instructors; anyone else's change keeps them.
-  if (select auth.uid()) is not null and coalesce(public.mio_ruolo(), '') <> 'titolare' then
+  -- owner may change roles and instructors; anyone else's change keeps them. A nested update
+  -- is libera_atleti's, which frees the athletes of the caller's own allowed change (an owner
+  -- turned athlete is no longer the owner by then).
+  if (select auth.uid()) is not null and pg_trigger_depth() = 1
+     and coalesce(public.mio_ruolo(), '') <> 'titolare' then
     new.ruolo := old.ruolo;
     new.istruttore := old.istruttore;
   end if;
@@ -153,7 +203,7 @@ create trigger libera_atleti after update on public.profili
   for each row execute function public.libera_atleti();
 
 revoke execute on function public.nuovo_profilo(), public.controlla_profilo(),
-  public.libera_atleti() from public, anon, authenticated;
+  public.libera_atleti(), public.controlla_nome(text) from public, anon, authenticated;
 
 -- ─── Card folders ───
 
@@ -167,12 +217,13 @@ create policy "schede: leggo" on storage.objects for select to authenticated
 
 drop policy if exists "schede: scrivo" on storage.objects;
 create policy "schede: scrivo" on storage.objects for insert to authenticated
-  with check (bucket_id = 'schede' and public.puo_cartella((storage.foldername(name))[1]));
+  with check (bucket_id = 'schede' and public.scheda_scrivibile(name));
 
+-- Also a move: the object leaves a folder the caller may use for one he may write in.
 drop policy if exists "schede: sovrascrivo" on storage.objects;
 create policy "schede: sovrascrivo" on storage.objects for update to authenticated
   using (bucket_id = 'schede' and public.puo_cartella((storage.foldername(name))[1]))
-  with check (bucket_id = 'schede' and public.puo_cartella((storage.foldername(name))[1]));
+  with check (bucket_id = 'schede' and public.scheda_scrivibile(name));
 
 drop policy if exists "schede: tolgo" on storage.objects;
 create policy "schede: tolgo" on storage.objects for delete to authenticated

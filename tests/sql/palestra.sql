@@ -1,8 +1,9 @@
--- The gym of the shared rule cases: accounts 1-8 with fixed ids, one card per athlete.
+-- The gym of the shared rule cases: accounts 1-8 with fixed ids (with a letter, so that
+-- capitals make another name), one card per athlete.
 -- Loaded inside each test's transaction, as the administrator (no user in the request).
 
 create function pg_temp.uid(n int) returns uuid language sql immutable as $$
-  select ('00000000-0000-4000-8000-' || lpad(n::text, 12, '0'))::uuid
+  select ('00000000-0000-4000-a000-' || lpad(n::text, 12, '0'))::uuid
 $$;
 create function pg_temp.numero(id uuid) returns int language sql immutable as $$
   select nullif(right(id::text, 12), '')::int

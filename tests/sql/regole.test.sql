@@ -5,6 +5,24 @@ begin;
 create extension if not exists pgtap;
 \ir palestra.sql
 
+-- Values of a case ('valori') as the set list of an update; numbers in id and istruttore are accounts.
+create function pg_temp.valori(v jsonb) returns text language sql as $$
+  select string_agg(format('%I = %L', k,
+           case when k in ('id', 'istruttore') and jsonb_typeof(x) = 'number'
+                then pg_temp.uid(x::text::int)::text else x #>> '{}' end), ', ')
+  from jsonb_each(v) as e(k, x)
+$$;
+
+-- A case's object path: {n} is account n's id, {n maiuscolo} the same id in capitals.
+create function pg_temp.percorso(t text) returns text language plpgsql as $$
+begin
+  for n in 1..9 loop
+    t := replace(replace(t, '{' || n || ' maiuscolo}', upper(pg_temp.uid(n)::text)), '{' || n || '}', pg_temp.uid(n)::text);
+  end loop;
+  return t;
+end
+$$;
+
 -- Runs one case as its user and answers what it saw in the shape of the case's 'atteso'.
 -- The final exception undoes everything the case did, so each case starts from the same gym.
 create function pg_temp.caso(c jsonb) returns jsonb language plpgsql as $$
@@ -12,23 +30,29 @@ declare
   chi int := (c ->> 'chi')::int;
   atteso jsonb := c -> 'atteso';
   cartella text := pg_temp.uid((c ->> 'cartella')::int)::text;
-  valori text;
+  passo jsonb;
   prima jsonb;
   esito jsonb := '{}';
   visti uuid[];
   n int;
 begin
-  select string_agg(format('%I = %L', k,
-           case when k in ('id', 'istruttore') and jsonb_typeof(v) = 'number'
-                then pg_temp.uid(v::text::int)::text else v #>> '{}' end), ', ')
-    into valori from jsonb_each(c -> 'valori') as e(k, v);
-  select jsonb_object_agg(pg_temp.numero(p.id), to_jsonb(p)) into prima from public.profili p;
   begin
+    -- What the administrator arranged before the case (the dashboard, or an account deleted).
+    for passo in select * from jsonb_array_elements(coalesce(c -> 'prima', '[]')) loop
+      if passo ? 'cancella' then
+        delete from auth.users where id = pg_temp.uid((passo ->> 'cancella')::int);
+      else
+        execute format('update public.profili set %s where id = %L', pg_temp.valori(passo -> 'valori'),
+                       pg_temp.uid((passo ->> 'profilo')::int));
+      end if;
+    end loop;
+    select jsonb_object_agg(pg_temp.numero(p.id), to_jsonb(p)) into prima from public.profili p;
+    -- A sign-up is made by the cloud's own service, not by a user.
     if chi > 0 then
       perform set_config('role', 'authenticated', true);
       perform set_config('request.jwt.claims',
         json_build_object('sub', pg_temp.uid(chi), 'role', 'authenticated')::text, true);
-    else
+    elsif c ->> 'fa' <> 'iscrivi' then
       perform set_config('role', 'anon', true);
     end if;
     begin
@@ -36,9 +60,14 @@ begin
       when 'vedi' then
         execute 'select coalesce(array_agg(id), ''{}'') from public.profili' into visti;
       when 'cambia' then
-        execute format('update public.profili set %s where id = %L', valori, pg_temp.uid((c ->> 'profilo')::int));
+        execute format('update public.profili set %s where id = %L', pg_temp.valori(c -> 'valori'),
+                       pg_temp.uid((c ->> 'profilo')::int));
         get diagnostics n = row_count;
         esito := jsonb_build_object('righe', n);
+      when 'iscrivi' then
+        insert into auth.users (id, email, raw_user_meta_data)
+          values (pg_temp.uid(9), 'account9@palestra.test', c -> 'valori');
+        esito := jsonb_build_object('ruolo', (select ruolo from public.profili where id = pg_temp.uid(9)));
       when 'elenca' then
         execute format('select count(*) from storage.objects where bucket_id = %L and name like %L',
                        'schede', cartella || '/%') into n;
@@ -51,9 +80,16 @@ begin
         -- The storage service's upload with overwrite.
         execute format('insert into storage.objects (bucket_id, name, owner) values (%L, %L, %L)
                         on conflict (bucket_id, name) do update set updated_at = now()',
-                       'schede', cartella || case when c ? 'sovrascrivi' then '/scheda.xlsx' else '/nuova.xlsx' end,
+                       'schede', coalesce(pg_temp.percorso(c ->> 'percorso'),
+                         cartella || case when c ? 'sovrascrivi' then '/scheda.xlsx' else '/nuova.xlsx' end),
                        pg_temp.uid(chi));
         esito := jsonb_build_object('scritto', true);
+      when 'sposta' then
+        -- The storage service's move renames the object.
+        execute format('update storage.objects set name = %L where bucket_id = %L and name = %L',
+                       pg_temp.uid((c ->> 'verso')::int) || '/spostata.xlsx', 'schede', cartella || '/scheda.xlsx');
+        get diagnostics n = row_count;
+        esito := jsonb_build_object('spostato', n > 0);
       when 'togli' then
         execute format('delete from storage.objects where bucket_id = %L and name = any(%L)',
                        'schede', array[cartella || '/scheda.xlsx']);

@@ -19,4 +19,8 @@ psql -v ON_ERROR_STOP=1 -q -f tests/sql/sostituto-cloud.sql
 # Twice: the file must be safe to run again on a project that has it.
 psql -v ON_ERROR_STOP=1 -q -f cloud/SUPABASE-area-riservata.sql
 psql -v ON_ERROR_STOP=1 -q -f cloud/SUPABASE-area-riservata.sql
+# A second project, for the sign-ups raced from two sessions.
+createdb gara
+psql -d gara -v ON_ERROR_STOP=1 -q -f tests/sql/sostituto-cloud.sql
+psql -d gara -v ON_ERROR_STOP=1 -q -f cloud/SUPABASE-area-riservata.sql
 pg_prove -d prova tests/sql/*.test.sql

@@ -4,6 +4,7 @@ import { after, afterEach, before, beforeEach, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { avviaSito, chiudiPagine, testi } from '../lib/sito.mjs';
 import { LIBRERIA, apriCollegata, collega, creaFinto, richiesteA, sessione } from './finto-cloud.mjs';
+import { ESEMPIO, XLSX } from './prova.mjs';
 
 const TITOLARE = { id: '00000000-0000-4000-8000-0000000000a1', email: 'titolare@palestra.test' };
 const ATLETA = { id: '00000000-0000-4000-8000-0000000000a2', email: 'atleta@palestra.test' };
@@ -225,4 +226,91 @@ test('«Riprova» starts the cloud again once the library can be fetched', async
   await page.getByRole('button', { name: 'Riprova' }).click();
   await page.locator('#accEmail').waitFor();
   assert.equal(volte, 2);
+});
+
+test('a name the rules refuse is told in the page, and nothing is sent', async () => {
+  const lungo = 'Maria Benedètta Alessandra Caterina Francesca Giuseppina Ludovica Rossi Dell\'Ortò';
+  const page = await apriCollegata(sito, { percorso: '#area' });
+  await page.fill('#accNome', lungo);
+  await page.fill('#accEmail', 'nuova@palestra.test');
+  await page.fill('#accPw', 'abcdef');
+  await page.getByRole('button', { name: 'Crea account' }).click();
+  assert.equal(await messaggio(page), 'Il nome è troppo lungo: al massimo 80 caratteri.');
+  assert.deepEqual(richiesteA(f, 'POST /auth/v1/signup'), []);
+
+  const dentro = await apriCollegata(sito, { percorso: '#area', storage: { [ACCESSO]: sessione(ATLETA) } });
+  await dentro.locator('.ahead').waitFor();
+  for (const nome of ['Atleta\u202eoreV', 'Atleta\nVero']) {
+    dentro.risposte = [nome];
+    await dentro.getByRole('button', { name: '✎ Nome' }).click();
+    await dentro.locator('.amsg.ko').waitFor();
+    assert.equal((await testi(dentro, '.amsg'))[0], 'Il nome non può contenere a capo né caratteri invisibili.', JSON.stringify(nome));
+  }
+  dentro.risposte = ['  ' + lungo.slice(0, 80) + '  '];
+  await dentro.getByRole('button', { name: '✎ Nome' }).click();
+  await dentro.locator('.amsg.ok').waitFor();
+  assert.deepEqual(richiesteA(f, 'PATCH /rest/v1/profili').map((r) => r.corpo), [{ nome: lungo.slice(0, 80) }]);
+});
+
+// The site's default card beside the page: the device has one card to carry.
+function schedaDelDispositivo() {
+  return sito.context.route((url) => url.origin === new URL(sito.base).origin && url.pathname.endsWith('/La%20mia%20scheda.xlsx'),
+    (route) => route.fulfill({ status: 200, contentType: XLSX, body: ESEMPIO }));
+}
+
+const linkPer = (utente, tipo) => {
+  const t = sessione(utente);
+  return `#area#access_token=${t.access_token}&expires_at=${t.expires_at}&expires_in=3600`
+    + `&refresh_token=${t.refresh_token}&token_type=bearer&type=${tipo}`;
+};
+
+test('a sign-in link for another account asks first, naming both; the device\'s cards never go into it', async () => {
+  await schedaDelDispositivo();
+  const domanda = 'Il link che hai aperto fa entrare nell\'account titolare@palestra.test, ma qui sei entrato come '
+    + 'atleta@palestra.test. Esco da atleta@palestra.test ed entro come titolare@palestra.test?';
+  const rimane = await sito.context.newPage();
+  rimane.dialoghi = [];
+  rimane.on('dialog', (d) => { rimane.dialoghi.push(d.message()); d.dismiss(); });
+  await rimane.addInitScript(([k, v]) => { localStorage.clear(); localStorage.setItem(k, v); }, [ACCESSO, JSON.stringify(sessione(ATLETA))]);
+  await rimane.goto(sito.base + linkPer(TITOLARE, 'magiclink'));
+  await rimane.locator('#p-area.on .ahead').waitFor();
+  assert.deepEqual(rimane.dialoghi, [domanda]);
+  assert.deepEqual(await rimane.evaluate((k) => [sk.utente.id, location.hash, JSON.parse(localStorage.getItem(k)).user.id], ACCESSO),
+    [ATLETA.id, '#area', ATLETA.id]);
+
+  const passa = await apriCollegata(sito, { percorso: linkPer(TITOLARE, 'magiclink'), storage: { [ACCESSO]: sessione(ATLETA) } });
+  await passa.waitForFunction((id) => sk.utente && sk.utente.id === id, TITOLARE.id);
+  assert.deepEqual(passa.dialoghi, [domanda]);
+  await passa.evaluate(() => portaNelCloud());
+  assert.match((await testi(passa, '#skSalva'))[0], /^Le schede di questo dispositivo non vanno in titolare@palestra\.test: /);
+  assert.deepEqual(richiesteA(f, 'POST /storage/v1/object/schede/'), []);
+
+  // Entering with the password makes the account one's own here.
+  await passa.evaluate(() => esciAccount());
+  await passa.locator('#accEmail').waitFor();
+  await entra(passa, TITOLARE.email, 'segreta1');
+  await passa.waitForFunction((id) => sk.utente && sk.utente.id === id, TITOLARE.id);
+  await passa.evaluate(() => portaNelCloud());
+  await passa.waitForFunction(() => /✅|Non|non/.test(document.querySelector('#skSalva').textContent));
+  assert.equal((await testi(passa, '#skSalva'))[0], '✅ 1 scheda caricata nel tuo account.');
+});
+
+test('the confirmation link of an account made here lets the device\'s cards in', async () => {
+  await schedaDelDispositivo();
+  const page = await apriCollegata(sito, { percorso: '#area' });
+  await page.fill('#accNome', 'Nuova Persona');
+  await page.fill('#accEmail', 'Nuova@Palestra.test');
+  await page.fill('#accPw', 'abcdef');
+  await page.getByRole('button', { name: 'Crea account' }).click();
+  await page.waitForFunction(() => /Account creato/.test(document.querySelector('#accMsg').textContent));
+  f.utenti.at(-1).confermato = true;
+  const nuova = { id: f.utenti.at(-1).id, email: 'nuova@palestra.test' };
+  // The link opened in the same tab, where the page's storage stays.
+  await page.goto('about:blank');
+  await page.goto(sito.base + linkPer(nuova, 'signup'));
+  await page.waitForFunction((id) => typeof sk !== 'undefined' && sk.utente && sk.utente.id === id, nuova.id);
+  await page.evaluate(() => portaNelCloud());
+  await page.waitForFunction(() => /✅|Non|non/.test(document.querySelector('#skSalva').textContent));
+  assert.equal((await testi(page, '#skSalva'))[0], '✅ 1 scheda caricata nel tuo account.');
+  assert.deepEqual(page.dialoghi, []);
 });

@@ -26,11 +26,25 @@ async function eseguiCaso(caso) {
     byte: await Promise.all(Object.keys(JSON.parse(localStorage.getItem('ts_prova_dati')).file)
       .map(async (p) => [p, await provaFileLeggi(p)])),
   };
-  localStorage.setItem('ts_prova_dati', iniziali.dati);
   for (const [p, b] of iniziali.byte) await provaFileScrivi(p, b);
-  const prima = JSON.parse(iniziali.dati);
-  const idDi = (n) => prima.utenti.find((u) => u.email === PROVA_ACCOUNT[n - 1].email).id;
-  const numeroDi = (id) => PROVA_ACCOUNT.findIndex((a) => prima.utenti.find((u) => u.id === id)?.email === a.email) + 1;
+  const gym = JSON.parse(iniziali.dati);
+  const utenti = [...gym.utenti];
+  const idDi = (n) => utenti.find((u) => u.email === PROVA_ACCOUNT[n - 1].email).id;
+  const numeroDi = (id) => PROVA_ACCOUNT.findIndex((a) => utenti.find((u) => u.id === id)?.email === a.email) + 1;
+  const valoriDi = (v) => Object.fromEntries(Object.entries(v)
+    .map(([k, x]) => [k, (k === 'id' || k === 'istruttore') && typeof x === 'number' ? idDi(x) : x]));
+  const percorsoDi = (t) => t.replace(/\{(\d+)( maiuscolo)?\}/g, (_, n, su) => (su ? idDi(Number(n)).toUpperCase() : idDi(Number(n))));
+  // What the administrator arranged before the case: stored as it is, past every rule.
+  for (const passo of caso.prima || []) {
+    if (passo.cancella) {
+      const id = idDi(passo.cancella);
+      gym.utenti = gym.utenti.filter((u) => u.id !== id);
+      gym.profili = gym.profili.filter((p) => p.id !== id);
+      for (const p of gym.profili) if (p.istruttore === id) p.istruttore = null;
+    } else Object.assign(gym.profili.find((p) => p.id === idDi(passo.profilo)), valoriDi(passo.valori));
+  }
+  localStorage.setItem('ts_prova_dati', JSON.stringify(gym));
+  const prima = JSON.parse(localStorage.getItem('ts_prova_dati'));
   if (caso.chi) localStorage.setItem('ts_prova_sessione', idDi(caso.chi));
   else localStorage.removeItem('ts_prova_sessione');
 
@@ -45,10 +59,15 @@ async function eseguiCaso(caso) {
       break;
     }
     case 'cambia': {
-      const valori = {};
-      for (const [k, v] of Object.entries(caso.valori)) valori[k] = (k === 'id' || k === 'istruttore') && typeof v === 'number' ? idDi(v) : v;
-      const { data, error } = await c.from('profili').update(valori).eq('id', idDi(caso.profilo)).select();
+      const { data, error } = await c.from('profili').update(valoriDi(caso.valori)).eq('id', idDi(caso.profilo)).select();
       esito = error ? { errore: error.message } : { righe: data.length };
+      break;
+    }
+    case 'iscrivi': {
+      const email = 'nuovo.iscritto@' + PROVA_DOMINIO;
+      const { error } = await c.auth.signUp({ email, password: PROVA_PASSWORD, options: { data: caso.valori } });
+      esito = error ? { errore: error.message }
+        : { ruolo: JSON.parse(localStorage.getItem('ts_prova_dati')).profili.find((p) => p.email === email).ruolo };
       break;
     }
     case 'elenca':
@@ -58,10 +77,23 @@ async function eseguiCaso(caso) {
       esito = { trovato: !(await c.storage.from('schede').download(suaScheda)).error };
       break;
     case 'scrivi': {
-      const percorso = caso.sovrascrivi ? suaScheda : cartella + '/nuova.xlsx';
+      const percorso = caso.percorso ? percorsoDi(caso.percorso) : caso.sovrascrivi ? suaScheda : cartella + '/nuova.xlsx';
       const { error } = await c.storage.from('schede').upload(percorso, new Blob(['x'], { type: XLSX_TIPO }),
         { upsert: true, contentType: XLSX_TIPO, cacheControl: '0' });
       esito = error ? { errore: error.message } : { scritto: true };
+      break;
+    }
+    // What a move does: the card read where it is, written where it goes, removed where it was.
+    case 'sposta': {
+      const letto = await c.storage.from('schede').download(suaScheda);
+      if (letto.error) {
+        esito = { spostato: false };
+        break;
+      }
+      const { error } = await c.storage.from('schede').upload(idDi(caso.verso) + '/spostata.xlsx', letto.data,
+        { upsert: true, contentType: XLSX_TIPO, cacheControl: '0' });
+      if (!error) await c.storage.from('schede').remove([suaScheda]);
+      esito = error ? { errore: error.message } : { spostato: true };
       break;
     }
     case 'togli':

@@ -169,3 +169,30 @@ test('signing in while a linked file has edits waiting writes them to the file, 
   assert.deepEqual(celle(await leggiDisco(page, 'La mia scheda.xlsx'), ['E8']), [77]);
   assert.deepEqual(celle((await fileDi(page, 'luca.bornati@prova-tarvela.test')).byte, ['E8']), [null]);
 });
+
+test('a card whose name the page cannot address is shown as such and hides no other card', async () => {
+  const page = await apriArea(sito);
+  await accendi(page);
+  // Put there past the page, as another client of the cloud could.
+  await page.evaluate(async () => {
+    const d = JSON.parse(localStorage.getItem('ts_prova_dati'));
+    const id = d.utenti.find((u) => u.email === PROVA_ACCOUNT[3].email).id;
+    const sua = Object.keys(d.file).find((p) => p.startsWith(id + '/'));
+    d.file[id + '/!l\'importante.xlsx'] = { aggiornato: new Date().toISOString() };
+    localStorage.setItem('ts_prova_dati', JSON.stringify(d));
+    await provaFileScrivi(id + '/!l\'importante.xlsx', await provaFileLeggi(sua));
+  });
+  await entraCome(page, 'Luca (atleta)');
+  await fermo(page);
+  await page.evaluate(() => go('schede'));
+  assert.deepEqual(await page.evaluate(() => [sk.posto, sk.elenco, Boolean(sk.bytes)]),
+    ['cloud', ['WORKOUT - Luca Bornati.xlsx'], true]);
+  assert.equal((await testi(page, '#skAccount .illeggibili'))[0], '⚠ «!l\'importante.xlsx» non si può aprire da qui: il nome ha '
+    + 'caratteri che le schede non usano. Chi l\'ha caricata la aggiunga di nuovo con «＋ Aggiungi scheda».');
+  assert.equal(await page.getByRole('button', { name: '🗑 Togli scheda' }).count(), 1);
+
+  await page.evaluate(() => go('area'));
+  await entraCome(page, 'Davide (senza istruttore)');
+  await fermo(page);
+  assert.equal(await page.locator('#skAccount .illeggibili').count(), 0, 'another folder has its own list');
+});
