@@ -137,6 +137,7 @@ test('seeding fills absent keys only and shows them at the first drawing', async
 
 test('load falls back on absent, null and broken values', async () => {
   const page = await apri(sito, { storage: { ts_news: 'null', ts_revs: '{rotto' } });
+  await page.evaluate(() => go('novita'));
   assert.deepEqual(await testi(page, '#news h2'), ['Tavra: nuove macchine per il cardio']);
   assert.deepEqual(await page.evaluate(() => [load('ts_revs', 'f'), load('ts_news', 'f'), load('ts_assente', 7)]), ['f', 'f', 7]);
   assert.match(await page.innerText('#revs'), /Nessuna recensione inserita/);
