@@ -25,6 +25,21 @@ test('an unknown fragment leaves Home and the address alone; go with it shows Ho
   assert.equal(new URL(page.url()).hash, '#home');
 });
 
+test('opening on the card draws only the footer; every other page is drawn at its first visit as if opened on it', async () => {
+  const DISEGNATE = { home: 'gallerie', corsi: 'corsiSedi', orari: 'tabOrari', abbonamenti: 'piani', novita: 'news', dove: 'sediDove' };
+  const disegno = (page, nome) => page.$eval('#p-' + nome, (el) => el.innerHTML);
+  const diretto = {};
+  for (const nome of Object.keys(DISEGNATE)) diretto[nome] = await disegno(await apri(sito, { percorso: '#' + nome }), nome);
+  const page = await apri(sito, { percorso: '#schede' });
+  const vuoti = await page.evaluate((ids) => ids.filter((id) => $(id).innerHTML === ''), Object.values(DISEGNATE));
+  assert.deepEqual(vuoti, Object.values(DISEGNATE));
+  assert.equal((await testi(page, '#piedeSedi li')).length, 3);
+  for (const nome of Object.keys(DISEGNATE)) {
+    await page.evaluate((n) => go(n), nome);
+    assert.equal(await disegno(page, nome), diretto[nome], nome);
+  }
+});
+
 test('menu, logo and footer links switch page and scroll to the top', async () => {
   const page = await apri(sito);
   await page.evaluate(() => window.scrollTo(0, 1500));
@@ -116,11 +131,13 @@ test('seeding fills absent keys only and shows them at the first drawing', async
   const page = await apri(sito, { storage: { ts_revs: mia }, init: [`window.__TS_SEED__ = ${JSON.stringify(seme)};`] });
   assert.deepEqual(await memoria(page, 'ts_revs'), mia);
   assert.deepEqual(await testi(page, '#revs blockquote'), ['“Già salvata”']);
+  await page.evaluate(() => go('novita'));
   assert.deepEqual(await testi(page, '#news h2'), ['Avviso del seme']);
 });
 
 test('load falls back on absent, null and broken values', async () => {
   const page = await apri(sito, { storage: { ts_news: 'null', ts_revs: '{rotto' } });
+  await page.evaluate(() => go('novita'));
   assert.deepEqual(await testi(page, '#news h2'), ['Tavra: nuove macchine per il cardio']);
   assert.deepEqual(await page.evaluate(() => [load('ts_revs', 'f'), load('ts_news', 'f'), load('ts_assente', 7)]), ['f', 'f', 7]);
   assert.match(await page.innerText('#revs'), /Nessuna recensione inserita/);

@@ -58,6 +58,7 @@ test('stored photo replacements and seeds cannot inject markup either', async ()
   assert.equal(await page.evaluate(() => window.colpito), undefined);
   assert.equal(await page.getAttribute('.cell >> nth=0 >> img', 'src'), 'x" onerror="window.colpito=1');
   assert.equal(await page.getAttribute('.cell >> nth=1 >> img', 'src'), 'foto/sorvelo-macchinari.jpg');
+  await page.evaluate(() => go('novita'));
   assert.deepEqual(await testi(page, '#news h2'), [ATTACCO]);
   assert.deepEqual(page.errori, []);
 });
