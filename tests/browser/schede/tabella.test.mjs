@@ -64,14 +64,74 @@ test('a pause while typing records, Escape puts the old text back, Alt+Enter bre
   await page.keyboard.press('Escape');
   await page.waitForFunction((r) => sk.mod[r] === '', rif);
   assert.equal(await testo(page, `[data-r="${rif}"]`), '');
-  const nota = page.locator('td.xnota').first();
-  const rifNota = await nota.getAttribute('data-r');
-  await nota.click();
-  await page.keyboard.press('End');
+  await box.click();
+  await page.keyboard.type('60');
   await page.keyboard.press('Alt+Enter');
   await page.keyboard.type('piano');
   await page.keyboard.press('Tab');
-  await page.waitForFunction((r) => /\npiano$/.test(sk.mod[r] || ''), rifNota);
+  await page.waitForFunction((r) => sk.mod[r] === '60\npiano', rif);
+});
+
+test('typing replaces a load as in a spreadsheet; names and headings are neither typed into nor in the Tab order', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('two-workouts.xlsx'));
+  const page = await apriSchede(sito);
+  const scritto = (r) => page.evaluate((x) => sk.mod[x], r);
+  const carichi = page.locator('td.xin');
+  const primo = await carichi.nth(0).getAttribute('data-r');
+  const secondo = await carichi.nth(1).getAttribute('data-r');
+  await carichi.nth(0).click();
+  await page.keyboard.type('61');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => sk.mod[r] === '61', primo);
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.r), secondo, 'Tab goes from load to load');
+
+  await page.click(`[data-r="${primo}"]`);
+  await page.keyboard.type('70');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => sk.mod[r] !== '61', primo);
+  assert.equal(await scritto(primo), '70', 'a click selects the whole value');
+  await page.keyboard.press('Shift+Tab');
+  await page.keyboard.type('80');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction((r) => sk.mod[r] !== '70', primo);
+  assert.equal(await scritto(primo), '80', 'so does Tab');
+  const sotto = await page.evaluate(() => document.activeElement.dataset.r);
+  await page.keyboard.type('9');
+  await page.keyboard.press('Escape');
+
+  await page.click(`[data-r="${primo}"]`);
+  await page.keyboard.press('F2');
+  await page.keyboard.type('5');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => sk.mod[r] !== '80', primo);
+  assert.equal(await scritto(primo), '805', 'F2 places the caret at the end');
+  await page.click(`[data-r="${primo}"]`);
+  // Far enough apart not to be a double click, which would select the word.
+  await page.waitForTimeout(700);
+  await page.click(`[data-r="${primo}"]`);
+  await page.keyboard.type('1');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => sk.mod[r] !== '805', primo);
+  assert.equal((await scritto(primo)).length, 4, 'a second click places the caret');
+  assert.equal(await scritto(sotto), undefined, 'Escape kept the box below as it was');
+
+  // Walking the whole table with Tab meets only loads.
+  await page.click(`[data-r="${primo}"]`);
+  const visti = new Set();
+  for (let i = 0; i < 40; i++) {
+    visti.add(await page.evaluate(() => document.activeElement.className));
+    await page.keyboard.press('Tab');
+    if (!(await page.evaluate(() => $('xlTabella').contains(document.activeElement)))) break;
+  }
+  assert.deepEqual([...visti].map((c) => c.split(' ')[0]).filter((c) => c !== 'xin'), []);
+  assert.deepEqual(await page.$$eval('#xlTabella table [contenteditable]', (els) => els.filter((e) => !e.classList.contains('xin')).map((e) => e.className)), []);
+  const nome = page.locator('td.xnome').first();
+  const prima = await nome.textContent();
+  await nome.click();
+  await page.keyboard.type('X');
+  await page.keyboard.press('Tab');
+  assert.equal(await nome.textContent(), prima);
+  assert.equal(await page.evaluate((r) => sk.mod[r], await nome.getAttribute('data-r')), undefined);
 });
 
 test('two workouts: tabs, Tutti side by side without the fixed column, remembered choice', async () => {
@@ -109,10 +169,9 @@ test('week chooser: arrows within bounds, short titles at 500 px', async () => {
 test('a pasted text longer than a cell holds is cut at 32,767 characters, never inside one', async () => {
   sito.beside.set('La mia scheda.xlsx', fixture('simple.xlsx'));
   const page = await apriSchede(sito);
-  const nota = page.locator('td.xnota').first();
-  const rif = await nota.getAttribute('data-r');
-  await nota.click();
-  await page.keyboard.press('Control+A');
+  const box = page.locator('td.xin').first();
+  const rif = await box.getAttribute('data-r');
+  await box.click();
   await page.keyboard.insertText('a'.repeat(32766) + '💪💪' + 'b'.repeat(5000));
   await page.keyboard.press('Tab');
   await page.waitForFunction(() => $('skSalva').textContent === 'Salvato in questo browser ✓');
