@@ -18,7 +18,7 @@ before(async () => {
   sito = await avviaSchede();
   cartella = join(sito.temp, 'Schede palestra');
   mkdirSync(cartella);
-  copyFileSync(join(sitoDir, 'index.html'), join(cartella, 'index.html'));
+  for (const f of ['index.html', 'scheda-esempio.js']) copyFileSync(join(sitoDir, f), join(cartella, f));
   const bytes = fixture('simple.xlsx');
   const page = await sito.context.newPage();
   await page.goto(sito.base);
@@ -96,5 +96,16 @@ test('a chosen file with another name, or older than the card beside the page, i
   assert.equal(page.dialoghi[0], `Hai scelto «Altro.xlsx», ma la scheda che stai usando è «${NOME}».\n\nQuello giusto è «${NOME}» nella cartella ${windows}.\n\nLo collego lo stesso?`);
   assert.equal(page.dialoghi[1], `Il file che hai scelto è più vecchio (1 ottobre 2026 alle ore 10:00) di quello che c'è accanto a questa pagina: forse è una copia rimasta in Download.\n\nQuello giusto è «${NOME}» nella cartella ${windows}.\n\nLo collego lo stesso?`);
   assert.equal(page.dialoghi.length, 2);
+  await page.close();
+});
+
+test('from disk too, the test cloud gives its athletes the sample card', async () => {
+  const page = await apriDaDisco();
+  const cartelle = await page.evaluate(async () => {
+    await provaIniziale();
+    return Object.keys(leggiProva().file).map((p) => p.split('/')[1]);
+  });
+  assert.equal(cartelle.length, 5);
+  assert.ok(cartelle.every((n) => /^WORKOUT - /.test(n)), cartelle.join('|'));
   await page.close();
 });

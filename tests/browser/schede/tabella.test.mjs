@@ -9,13 +9,32 @@ before(async () => { sito = await avviaSchede(); });
 afterEach(async () => { await chiudiPagine(sito); sito.beside.clear(); });
 after(() => sito.chiudi());
 
-test('an empty device shows its empty state and no week bar', async () => {
+test('a first visit offers one next step and the sample card, which is then a card like any other', async () => {
   const page = await apriSchede(sito);
-  assert.equal(await testo(page, '#skStato'), 'Scheda non caricata');
+  assert.equal(await page.isVisible('#skBox'), false, 'no card box naming a card that is not there');
   assert.equal(await testo(page, '.skvuoto b'), 'Nessuna scheda su questo dispositivo');
-  assert.deepEqual(await testi(page, '.skvuoto button'), ['🔒 Entra', '＋ Aggiungi scheda']);
+  assert.deepEqual(await testi(page, '.skvuoto button'), ['＋ Aggiungi scheda', '👀 Prova la scheda di esempio']);
+  assert.equal(await page.locator('#p-schede .btn-p:visible').count(), 1);
   assert.equal(await page.isVisible('#skSettBar'), false);
   assert.equal(await page.isVisible('#xlStrumenti'), false);
+
+  await page.click('.skvuoto button:has-text("esempio")');
+  await page.waitForFunction(() => nomeScheda() === 'Scheda di esempio.xlsx' && sk.bytes);
+  await caricata(page);
+  assert.match(await testo(page, '#skMsg'), /^👀 Questa è la scheda di esempio/);
+  assert.equal(await testo(page, '#skNome'), 'Scheda di esempio.xlsx');
+  assert.match(await testo(page, '.xltitolo'), /^1° SETTIMANA/);
+  assert.equal(await page.evaluate(() => sk.rifatte.size), 0, 'the sample has the new look already');
+  await page.locator('td.xin').first().click();
+  await page.keyboard.type('40');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction(() => $('skSalva').textContent === 'Salvato in questo browser ✓');
+  await page.reload();
+  await caricata(page);
+  assert.equal(await testo(page, 'td.xin'), '40');
+  await page.click('#skBottoni button:has-text("Togli scheda")');
+  await page.waitForFunction(() => !sk.bytes && $('skBox').hidden);
+  assert.equal(await testo(page, '.skvuoto b'), 'Nessuna scheda su questo dispositivo');
   assert.deepEqual(page.errori, []);
 });
 
