@@ -172,6 +172,39 @@ test('two workouts: tabs, Tutti side by side without the fixed column, remembere
   assert.deepEqual(await testi(page, '.xltab.on'), ['2° allenamento']);
 });
 
+test('on a phone the table comes first: a load box on the first screen, names at most 40 %, more columns shown to scroll to', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('year-card.xlsx'));
+  const page = await apriSchede(sito, { viewport: { width: 390, height: 844 } });
+  const misure = await page.evaluate(() => {
+    const r = (el) => el.getBoundingClientRect();
+    const scorre = document.querySelector('.xlscorre');
+    const vista = scorre.parentElement;
+    return {
+      scrollY,
+      carico: r(document.querySelector('td.xin')).toJSON(),
+      fisso: r(document.querySelector('td.xfisso')).width,
+      cornice: scorre.clientWidth,
+      nascoste: scorre.scrollWidth > scorre.clientWidth,
+      sfumature: ['sx', 'dx'].map((c) => vista.classList.contains(c)),
+      sotto: ['#skChips', '#skSettBar'].map((s) => r($(s.slice(1))).top > r(scorre).bottom),
+    };
+  });
+  assert.equal(misure.scrollY, 0);
+  const { top, bottom, left, right } = misure.carico;
+  assert.ok(top >= 0 && bottom <= 844 && left >= 0 && right <= 390, JSON.stringify(misure.carico));
+  assert.ok(misure.fisso <= 0.4 * misure.cornice, `${misure.fisso} of ${misure.cornice}`);
+  assert.ok(misure.nascoste);
+  assert.deepEqual(misure.sfumature, [true, true], 'both edges say more columns wait there');
+  await page.waitForFunction(() => ['::before', '::after'].every((p) => getComputedStyle(document.querySelector('.xlvista'), p).opacity === '1'));
+  assert.deepEqual(misure.sotto, [true, true], 'chips and week bar moved below the table');
+  // Scrolled to the right end, only the left edge still hides columns.
+  await page.$eval('.xlscorre', (e) => { e.scrollLeft = e.scrollWidth; });
+  await page.waitForFunction(() => !document.querySelector('.xlvista').classList.contains('dx'));
+  assert.equal(await page.$eval('.xlvista', (e) => e.classList.contains('sx')), true);
+  await page.setViewportSize({ width: 1320, height: 880 });
+  await page.waitForFunction(() => $('skChips').getBoundingClientRect().bottom < document.querySelector('.xlscorre').getBoundingClientRect().top);
+});
+
 test('week chooser: arrows within bounds, short titles at 500 px', async () => {
   sito.beside.set('La mia scheda.xlsx', fixture('year-card.xlsx'));
   const page = await apriSchede(sito, { viewport: { width: 500, height: 800 } });
