@@ -13,7 +13,7 @@ test('a first visit offers one next step and the sample card, which is then a ca
   const page = await apriSchede(sito);
   assert.equal(await page.isVisible('#skBox'), false, 'no card box naming a card that is not there');
   assert.equal(await testo(page, '.skvuoto b'), 'Nessuna scheda su questo dispositivo');
-  assert.deepEqual(await testi(page, '.skvuoto button'), ['＋ Aggiungi scheda', '👀 Prova la scheda di esempio']);
+  assert.deepEqual(await testi(page, '.skvuoto button'), ['＋ Aggiungi scheda', '📎 Collega il file', '👀 Prova la scheda di esempio']);
   assert.equal(await page.locator('#p-schede .btn-p:visible').count(), 1);
   assert.equal(await page.isVisible('#skSettBar'), false);
   assert.equal(await page.isVisible('#xlStrumenti'), false);
