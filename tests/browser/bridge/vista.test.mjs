@@ -84,6 +84,15 @@ test('whole-window mode covers the window and "⤡ Riduci" puts it back', async 
   const dentro = await page.locator('#stPannello').boundingBox();
   assert.ok(dentro.width < 1320 && dentro.y > 0);
   assert.equal(await page.isVisible('#stSettimane'), false);
+  // Escape leaves it, once it no longer ends the typing in a cell.
+  await page.getByRole('button', { name: '⛶ Schermo intero' }).click();
+  await page.locator('#stFoglio').click({ position: { x: 300, y: 200 } });
+  await page.keyboard.type('5');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.evaluate(() => stil.intero), true, 'the first Escape gives up the typing');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.evaluate(() => [stil.intero, document.body.classList.contains('stintero')].join()), 'false,false');
+  assert.equal(await page.evaluate(() => stil.motore.foglio_da_salvare()), false, 'nothing was typed into the card');
   // Leaving the page leaves whole-window mode too.
   await page.getByRole('button', { name: '⛶ Schermo intero' }).click();
   await page.evaluate(() => go('home'));

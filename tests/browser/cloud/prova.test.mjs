@@ -131,10 +131,9 @@ test('«Crea account» makes a signed-in athlete with the typed name; a bad e-ma
     [['Nadia Serpieri', 'atleta', null]]);
 });
 
-test('switching the test off deletes every test card and signs out, also while a card is still loading', async () => {
+test('switching the test off deletes every test card and signs out, also while a card is being saved', async () => {
   const page = await provaAccesa();
-  // Luca's card gets its new look on loading and saves it into the test cloud: that save is held
-  // on its way into the store.
+  // A load typed into Luca's card is saved into the test cloud: that save is held on its way into the store.
   await page.evaluate(() => {
     const vera = kvScrivi;
     const fermo = new Promise((ok) => { window.rilascia = ok; });
@@ -147,6 +146,8 @@ test('switching the test off deletes every test card and signs out, also while a
     };
   });
   await entraCome(page, 'Luca (atleta)');
+  await page.waitForFunction(() => sk.posto === 'cloud' && sk.bytes);
+  await page.evaluate(() => registra('E8', '85'));
   await page.waitForFunction(() => window.fermata);
   page.rifiuta = true;
   await page.getByRole('button', { name: 'Chiudi la prova e cancella i dati di esempio' }).click();

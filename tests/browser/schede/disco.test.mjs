@@ -18,7 +18,7 @@ before(async () => {
   sito = await avviaSchede();
   cartella = join(sito.temp, 'Schede palestra');
   mkdirSync(cartella);
-  copyFileSync(join(sitoDir, 'index.html'), join(cartella, 'index.html'));
+  for (const f of ['index.html', 'scheda-esempio.js']) copyFileSync(join(sitoDir, f), join(cartella, f));
   const bytes = fixture('simple.xlsx');
   const page = await sito.context.newPage();
   await page.goto(sito.base);
@@ -99,12 +99,13 @@ test('a chosen file with another name, or older than the card beside the page, i
   await page.close();
 });
 
-test('opened from disk, the test cloud gives its athletes the card beside the page', async () => {
+test('from disk too, the test cloud gives its athletes the sample card', async () => {
   const page = await apriDaDisco();
-  const file = await page.evaluate(async () => {
-    await accendiProva();
-    return Object.keys(leggiProva().file).length;
+  const cartelle = await page.evaluate(async () => {
+    await provaIniziale();
+    return Object.keys(leggiProva().file).map((p) => p.split('/')[1]);
   });
-  assert.equal(file, await page.evaluate(() => leggiProva().profili.filter((p) => p.ruolo === 'atleta').length));
-  assert.ok(file > 0);
+  assert.equal(cartelle.length, 5);
+  assert.ok(cartelle.every((n) => /^WORKOUT - /.test(n)), cartelle.join('|'));
+  await page.close();
 });

@@ -164,7 +164,7 @@ export function testo(page, selettore) {
 // Links the OPFS file `nome` through the page's own button, as a member would.
 export async function collega(page, nome = 'La mia scheda.xlsx') {
   await page.evaluate((n) => { window.__scelto = n; }, nome);
-  await page.click('#skBottoni button:has-text("Collega il file"), #skBottoni button:has-text("Cambia file")');
+  await page.click('#skBottoni button:has-text("Collega il file"):visible, #skBottoni button:has-text("Cambia file"):visible, .skvuoto button:has-text("Collega il file")');
   await page.waitForFunction(() => sk.handle && sk.coda);
   await caricata(page);
 }

@@ -14,7 +14,7 @@ after(() => sito.chiudi());
 
 async function aggiungi(page, nome, bytes) {
   const scelta = page.waitForEvent('filechooser');
-  await page.click('#skBottoni button:has-text("Aggiungi scheda"), .skvuoto button:has-text("Aggiungi scheda")');
+  await page.click('#skBottoni button:has-text("Aggiungi scheda"):visible, .skvuoto button:has-text("Aggiungi scheda")');
   await (await scelta).setFiles({ name: nome, mimeType: 'application/vnd.openxmlformats-officedocument.spreadsheetml.sheet', buffer: bytes });
 }
 
@@ -63,6 +63,39 @@ test('a second card: added, chosen from the list, switched, replaced after askin
   assert.deepEqual(await leggiKv(page, 'schede'), []);
   for (const k of ['copia:', 'base:', 'mod:']) assert.equal(await leggiKv(page, k + 'Seconda.xlsx'), undefined);
   assert.equal(await page.locator('#skNome select').count(), 0);
+});
+
+test('the chooser lists only cards that are here; removing one shows the next', async () => {
+  const page = await apriSchede(sito);
+  await aggiungi(page, 'Seconda.xlsx', fixture('two-workouts.xlsx'));
+  await page.waitForFunction(() => /Aggiunta la scheda/.test($('skMsg').textContent));
+  await caricata(page);
+  assert.equal(await page.locator('#skNome select').count(), 0, 'one card: no chooser');
+  assert.equal(await testo(page, '#skNome'), 'Seconda.xlsx');
+  for (const nome of ['Terza.xlsx', 'Quarta.xlsx']) {
+    await aggiungi(page, nome, fixture('one-week.xlsx'));
+    await page.waitForFunction((n) => nomeScheda() === n && sk.bytes, nome);
+    await caricata(page);
+  }
+  const scelte = () => page.$$eval('#skNome option', (o) => o.map((x) => x.textContent));
+  assert.deepEqual(await scelte(), ['Seconda', 'Terza', 'Quarta']);
+  await page.selectOption('#skNome select', 'Terza.xlsx');
+  await page.waitForFunction(() => nomeScheda() === 'Terza.xlsx' && sk.bytes);
+  await caricata(page);
+  await page.click('#skBottoni button:has-text("Togli scheda")');
+  await page.waitForFunction(() => nomeScheda() === 'Quarta.xlsx' && sk.bytes);
+  await caricata(page);
+  assert.deepEqual(await scelte(), ['Seconda', 'Quarta']);
+  await page.click('#skBottoni button:has-text("Togli scheda")');
+  await page.waitForFunction(() => nomeScheda() === 'Seconda.xlsx' && sk.bytes);
+  await caricata(page);
+  assert.equal(await page.locator('#skNome select').count(), 0);
+  // A card removed in another tab: the remembered name gives way to the card that is left.
+  await page.evaluate(() => kvScrivi('schede', ['Seconda.xlsx', 'Sparita.xlsx']));
+  await page.evaluate(() => localStorage.setItem('ts_file_scheda', '"Sparita.xlsx"'));
+  await page.reload();
+  await caricata(page);
+  assert.equal(await page.evaluate(() => [nomeScheda(), !!sk.bytes].join()), 'Seconda.xlsx,true');
 });
 
 test('downloading: into a chosen file, or as a browser download, with the table edits', async () => {

@@ -9,13 +9,32 @@ before(async () => { sito = await avviaSchede(); });
 afterEach(async () => { await chiudiPagine(sito); sito.beside.clear(); });
 after(() => sito.chiudi());
 
-test('an empty device shows its empty state and no week bar', async () => {
+test('a first visit offers one next step and the sample card, which is then a card like any other', async () => {
   const page = await apriSchede(sito);
-  assert.equal(await testo(page, '#skStato'), 'Scheda non caricata');
+  assert.equal(await page.isVisible('#skBox'), false, 'no card box naming a card that is not there');
   assert.equal(await testo(page, '.skvuoto b'), 'Nessuna scheda su questo dispositivo');
-  assert.deepEqual(await testi(page, '.skvuoto button'), ['🔒 Entra', '＋ Aggiungi scheda']);
+  assert.deepEqual(await testi(page, '.skvuoto button'), ['＋ Aggiungi scheda', '📎 Collega il file', '👀 Prova la scheda di esempio']);
+  assert.equal(await page.locator('#p-schede .btn-p:visible').count(), 1);
   assert.equal(await page.isVisible('#skSettBar'), false);
   assert.equal(await page.isVisible('#xlStrumenti'), false);
+
+  await page.click('.skvuoto button:has-text("esempio")');
+  await page.waitForFunction(() => nomeScheda() === 'Scheda di esempio.xlsx' && sk.bytes);
+  await caricata(page);
+  assert.match(await testo(page, '#skMsg'), /^👀 Questa è la scheda di esempio/);
+  assert.equal(await testo(page, '#skNome'), 'Scheda di esempio.xlsx');
+  assert.match(await testo(page, '.xltitolo'), /^1° SETTIMANA/);
+  assert.equal(await page.evaluate(() => sk.rifatte.size), 0, 'the sample has the new look already');
+  await page.locator('td.xin').first().click();
+  await page.keyboard.type('40');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction(() => $('skSalva').textContent === 'Salvato in questo browser ✓');
+  await page.reload();
+  await caricata(page);
+  assert.equal(await testo(page, 'td.xin'), '40');
+  await page.click('#skBottoni button:has-text("Togli scheda")');
+  await page.waitForFunction(() => !sk.bytes && $('skBox').hidden);
+  assert.equal(await testo(page, '.skvuoto b'), 'Nessuna scheda su questo dispositivo');
   assert.deepEqual(page.errori, []);
 });
 
@@ -64,14 +83,74 @@ test('a pause while typing records, Escape puts the old text back, Alt+Enter bre
   await page.keyboard.press('Escape');
   await page.waitForFunction((r) => sk.mod[r] === '', rif);
   assert.equal(await testo(page, `[data-r="${rif}"]`), '');
-  const nota = page.locator('td.xnota').first();
-  const rifNota = await nota.getAttribute('data-r');
-  await nota.click();
-  await page.keyboard.press('End');
+  await box.click();
+  await page.keyboard.type('60');
   await page.keyboard.press('Alt+Enter');
   await page.keyboard.type('piano');
   await page.keyboard.press('Tab');
-  await page.waitForFunction((r) => /\npiano$/.test(sk.mod[r] || ''), rifNota);
+  await page.waitForFunction((r) => sk.mod[r] === '60\npiano', rif);
+});
+
+test('typing replaces a load as in a spreadsheet; names and headings are neither typed into nor in the Tab order', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('two-workouts.xlsx'));
+  const page = await apriSchede(sito);
+  const scritto = (r) => page.evaluate((x) => sk.mod[x], r);
+  const carichi = page.locator('td.xin');
+  const primo = await carichi.nth(0).getAttribute('data-r');
+  const secondo = await carichi.nth(1).getAttribute('data-r');
+  await carichi.nth(0).click();
+  await page.keyboard.type('61');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => sk.mod[r] === '61', primo);
+  assert.equal(await page.evaluate(() => document.activeElement.dataset.r), secondo, 'Tab goes from load to load');
+
+  await page.click(`[data-r="${primo}"]`);
+  await page.keyboard.type('70');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => sk.mod[r] !== '61', primo);
+  assert.equal(await scritto(primo), '70', 'a click selects the whole value');
+  await page.keyboard.press('Shift+Tab');
+  await page.keyboard.type('80');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction((r) => sk.mod[r] !== '70', primo);
+  assert.equal(await scritto(primo), '80', 'so does Tab');
+  const sotto = await page.evaluate(() => document.activeElement.dataset.r);
+  await page.keyboard.type('9');
+  await page.keyboard.press('Escape');
+
+  await page.click(`[data-r="${primo}"]`);
+  await page.keyboard.press('F2');
+  await page.keyboard.type('5');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => sk.mod[r] !== '80', primo);
+  assert.equal(await scritto(primo), '805', 'F2 places the caret at the end');
+  await page.click(`[data-r="${primo}"]`);
+  // Far enough apart not to be a double click, which would select the word.
+  await page.waitForTimeout(700);
+  await page.click(`[data-r="${primo}"]`);
+  await page.keyboard.type('1');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction((r) => sk.mod[r] !== '805', primo);
+  assert.equal((await scritto(primo)).length, 4, 'a second click places the caret');
+  assert.equal(await scritto(sotto), undefined, 'Escape kept the box below as it was');
+
+  // Walking the whole table with Tab meets only loads.
+  await page.click(`[data-r="${primo}"]`);
+  const visti = new Set();
+  for (let i = 0; i < 40; i++) {
+    visti.add(await page.evaluate(() => document.activeElement.className));
+    await page.keyboard.press('Tab');
+    if (!(await page.evaluate(() => $('xlTabella').contains(document.activeElement)))) break;
+  }
+  assert.deepEqual([...visti].map((c) => c.split(' ')[0]).filter((c) => c !== 'xin'), []);
+  assert.deepEqual(await page.$$eval('#xlTabella table [contenteditable]', (els) => els.filter((e) => !e.classList.contains('xin')).map((e) => e.className)), []);
+  const nome = page.locator('td.xnome').first();
+  const prima = await nome.textContent();
+  await nome.click();
+  await page.keyboard.type('X');
+  await page.keyboard.press('Tab');
+  assert.equal(await nome.textContent(), prima);
+  assert.equal(await page.evaluate((r) => sk.mod[r], await nome.getAttribute('data-r')), undefined);
 });
 
 test('two workouts: tabs, Tutti side by side without the fixed column, remembered choice', async () => {
@@ -93,6 +172,39 @@ test('two workouts: tabs, Tutti side by side without the fixed column, remembere
   assert.deepEqual(await testi(page, '.xltab.on'), ['2° allenamento']);
 });
 
+test('on a phone the table comes first: a load box on the first screen, names at most 40 %, more columns shown to scroll to', async () => {
+  sito.beside.set('La mia scheda.xlsx', fixture('year-card.xlsx'));
+  const page = await apriSchede(sito, { viewport: { width: 390, height: 844 } });
+  const misure = await page.evaluate(() => {
+    const r = (el) => el.getBoundingClientRect();
+    const scorre = document.querySelector('.xlscorre');
+    const vista = scorre.parentElement;
+    return {
+      scrollY,
+      carico: r(document.querySelector('td.xin')).toJSON(),
+      fisso: r(document.querySelector('td.xfisso')).width,
+      cornice: scorre.clientWidth,
+      nascoste: scorre.scrollWidth > scorre.clientWidth,
+      sfumature: ['sx', 'dx'].map((c) => vista.classList.contains(c)),
+      sotto: ['#skChips', '#skSettBar'].map((s) => r($(s.slice(1))).top > r(scorre).bottom),
+    };
+  });
+  assert.equal(misure.scrollY, 0);
+  const { top, bottom, left, right } = misure.carico;
+  assert.ok(top >= 0 && bottom <= 844 && left >= 0 && right <= 390, JSON.stringify(misure.carico));
+  assert.ok(misure.fisso <= 0.4 * misure.cornice, `${misure.fisso} of ${misure.cornice}`);
+  assert.ok(misure.nascoste);
+  assert.deepEqual(misure.sfumature, [true, true], 'both edges say more columns wait there');
+  await page.waitForFunction(() => ['::before', '::after'].every((p) => getComputedStyle(document.querySelector('.xlvista'), p).opacity === '1'));
+  assert.deepEqual(misure.sotto, [true, true], 'chips and week bar moved below the table');
+  // Scrolled to the right end, only the left edge still hides columns.
+  await page.$eval('.xlscorre', (e) => { e.scrollLeft = e.scrollWidth; });
+  await page.waitForFunction(() => !document.querySelector('.xlvista').classList.contains('dx'));
+  assert.equal(await page.$eval('.xlvista', (e) => e.classList.contains('sx')), true);
+  await page.setViewportSize({ width: 1320, height: 880 });
+  await page.waitForFunction(() => $('skChips').getBoundingClientRect().bottom < document.querySelector('.xlscorre').getBoundingClientRect().top);
+});
+
 test('week chooser: arrows within bounds, short titles at 500 px', async () => {
   sito.beside.set('La mia scheda.xlsx', fixture('year-card.xlsx'));
   const page = await apriSchede(sito, { viewport: { width: 500, height: 800 } });
@@ -109,10 +221,9 @@ test('week chooser: arrows within bounds, short titles at 500 px', async () => {
 test('a pasted text longer than a cell holds is cut at 32,767 characters, never inside one', async () => {
   sito.beside.set('La mia scheda.xlsx', fixture('simple.xlsx'));
   const page = await apriSchede(sito);
-  const nota = page.locator('td.xnota').first();
-  const rif = await nota.getAttribute('data-r');
-  await nota.click();
-  await page.keyboard.press('Control+A');
+  const box = page.locator('td.xin').first();
+  const rif = await box.getAttribute('data-r');
+  await box.click();
   await page.keyboard.insertText('a'.repeat(32766) + '💪💪' + 'b'.repeat(5000));
   await page.keyboard.press('Tab');
   await page.waitForFunction(() => $('skSalva').textContent === 'Salvato in questo browser ✓');
