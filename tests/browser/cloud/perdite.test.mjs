@@ -81,7 +81,7 @@ test('an account that ends from elsewhere keeps the engine\'s unsaved edits on t
   const [messo] = await kv(page, BAK);
   assert.equal(messo.perche, 'sospesa');
   assert.equal(celle(sito, messo.dati, ['E621']).E621, 123);
-  assert.match(await page.evaluate(() => $('skMsg').textContent), /Anno.*non si è potuto salvare: l'ho messo da parte per quella scheda/);
+  assert.match(await page.evaluate(() => $('skMsg').textContent), /«Anno» non si è potuto salvare: l'ho messo da parte su questo dispositivo: lo ritrovi in «↶ Com'era prima» quando rientri in quell'account\.$/);
 });
 
 test('signing out with table edits the cloud refused asks first, and keeps them for the account', async () => {
