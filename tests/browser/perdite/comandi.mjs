@@ -1,0 +1,382 @@
+// What a member, a second tab, another program, another device and the instructor do to one
+// card, as fast-check commands. Each command acts through the page as a person would and keeps
+// the model's record of what must survive: the last value each actor typed in each box, and
+// every week added and not undone.
+import fc from 'fast-check';
+import ExcelJS from 'exceljs';
+import {
+  ATLETA, CARTA, OGGETTO_CLOUD, SCHEDA, TIPO_XLSX, apriTab, caricata, chiudiTab, leggiFileFuori, quiete, righe, risponde,
+  scriviFileFuori, stato,
+} from './banco.mjs';
+
+const colonne = ['E', 'F', 'G', 'H', 'I', 'J', 'K', 'L'];
+// Each actor types in boxes of its own, so that a value may only be replaced by its own actor.
+export const CELLE = {
+  tab0: [8, 9].flatMap((r) => colonne.map((c) => c + r)),
+  tab1: colonne.map((c) => c + 10),
+  programma: colonne.slice(0, 4).map((c) => c + 11),
+  altro: colonne.slice(4).map((c) => c + 11),
+};
+export const SECONDA = 'Seconda.xlsx';
+const ATTESA = { timeout: 30000 };
+
+export function nuovoModello() {
+  return { valori: new Map(), titoli: new Map(), passo: 0, vista: ['tabella', null], collegato: false, offline: false };
+}
+
+// The card the member sees in a tab, by what the page shows: the account box and the card's name.
+async function cartaVista(page) {
+  return page.evaluate(() => {
+    const dentro = [...document.querySelectorAll('#skAccount button')].some((b) => b.textContent.trim() === 'Esci');
+    const scelta = document.querySelector('#skNome select');
+    const nome = scelta ? scelta.value : document.getElementById('skNome').textContent.trim();
+    const chi = document.querySelector('#skAccount .guarda') ? 'altro' : 'mio';
+    return { dentro, nome, chi };
+  }).then(({ dentro, nome, chi }) => (dentro ? `cloud:${chi === 'mio' ? ATLETA.id : '?'}|${nome}` : `dispositivo|${nome}`));
+}
+
+function annota(m, carta, attore, cella, valore) {
+  const v = { carta, attore, cella, valore, passo: m.passo, comando: m.corrente, detto: null };
+  m.valori.set(`${carta}|${attore}|${cella}`, v);
+  return v;
+}
+
+async function rispostaSalva(page, prima) {
+  await page.waitForFunction((n) => window.__righe.skSalva > n && $('skSalva').textContent !== 'Salvataggio…', prima, ATTESA).catch(() => {});
+  await quiete(page);
+}
+
+async function settimanaUno(page) {
+  const scelta = page.locator('#xlStrumenti select[aria-label="Settimana"]');
+  if (await scelta.count() && (await scelta.inputValue()) !== '0') await scelta.selectOption('0');
+}
+
+// Typing a load in the table: Tab to the next box, wait for the pause, or nothing at all (the next
+// command, a close for instance, lands inside the pause).
+class Scrivi {
+  constructor(tab, i, valore, fine) { Object.assign(this, { tab, i, valore, fine }); }
+  check(m) { return m.vista[this.tab] === 'tabella'; }
+  async run(m, r) {
+    const page = r.tab[this.tab];
+    const cella = CELLE['tab' + this.tab][this.i % CELLE['tab' + this.tab].length];
+    await settimanaUno(page);
+    const box = page.locator(`#xlTabella [data-r="${cella}"]`);
+    if (!(await box.count())) return r.nota(`${this.constructor.name} : nessuna casella ${cella}`);
+    const carta = await cartaVista(page);
+    const prima = (await righe(page)).skSalva;
+    await box.click();
+    await page.keyboard.press('Control+A');
+    await page.keyboard.type(this.valore);
+    const v = annota(m, carta, 'tab' + this.tab, cella, this.valore);
+    if (this.fine === 'subito') return;
+    if (this.fine === 'tab') await page.keyboard.press('Tab');
+    else await page.waitForFunction(([rif, t]) => casellaScritta.get(document.querySelector(`#xlTabella [data-r="${rif}"]`)) === t, [cella, this.valore], ATTESA).catch(() => {});
+    await rispostaSalva(page, prima);
+    v.detto = await stato(page);
+  }
+}
+
+async function stilaroPronto(page) {
+  return page.waitForFunction(() => (stil.avviato && $('stCopri').hidden) || stil.errore, null, ATTESA)
+    .then(() => page.evaluate(() => stil.avviato && !stil.errore)).catch(() => false);
+}
+
+// Typing in the engine: the engine saves after its own pause, or the next command comes first.
+class ScriviStilaro {
+  constructor(tab, i, valore, fine) { Object.assign(this, { tab, i, valore, fine }); }
+  check(m) { return m.vista[this.tab] === 'stilaro'; }
+  async run(m, r) {
+    const page = r.tab[this.tab];
+    const cella = CELLE['tab' + this.tab][this.i % CELLE['tab' + this.tab].length];
+    if (!(await stilaroPronto(page))) return r.nota(`${this.constructor.name} : Stilaro non è pronto`);
+    const carta = await cartaVista(page);
+    const prima = (await righe(page)).stStato;
+    await page.evaluate((rif) => stilaro.foglio_vai(rif), cella);
+    await page.keyboard.type(this.valore);
+    await page.keyboard.press('Enter');
+    const v = annota(m, carta, 'tab' + this.tab, cella, this.valore);
+    if (this.fine === 'subito') return;
+    await page.waitForFunction((n) => window.__righe.stStato > n && !stilaro.foglio_da_salvare(), prima, ATTESA).catch(() => {});
+    await quiete(page);
+    v.detto = await stato(page);
+  }
+}
+
+class Vista {
+  constructor(tab) { this.tab = tab; }
+  check(m) { return m.vista[this.tab] !== null; }
+  async run(m, r) {
+    const page = r.tab[this.tab];
+    const voluta = m.vista[this.tab] === 'tabella' ? 'stilaro' : 'tabella';
+    await page.locator(`#skViste button[data-vista="${voluta}"]`).click();
+    await page.waitForFunction(() => true);
+    await page.evaluate(() => stil.coda);
+    await quiete(page);
+    if (voluta === 'stilaro') await stilaroPronto(page);
+    m.vista[this.tab] = await page.evaluate(() => sk.vista);
+  }
+}
+
+class NuovaSettimana {
+  constructor(tab) { this.tab = tab; }
+  check(m) { return m.vista[this.tab] !== null; }
+  async run(m, r) {
+    const page = r.tab[this.tab];
+    const bottone = page.locator('.settBottoni button[data-op="piu"]:visible').first();
+    if (!(await bottone.count())) return r.nota(`${this.constructor.name} : nessun bottone`);
+    const carta = await cartaVista(page);
+    await bottone.click();
+    await page.waitForFunction(() => !settimanaInCorso, null, ATTESA).catch(() => {});
+    await quiete(page);
+    const detto = await stato(page);
+    const titolo = /Aggiunta la (.+?): /.exec(detto.messaggio);
+    if (titolo) m.titoli.set(`${carta}|${titolo[1]}`, { carta, titolo: titolo[1], attore: 'tab' + this.tab, passo: m.passo, comando: m.corrente, detto });
+    else r.nota(`${this.constructor.name} : ${detto.messaggio}`);
+  }
+}
+
+class Annulla {
+  constructor(tab) { this.tab = tab; }
+  check(m) { return m.vista[this.tab] !== null; }
+  async run(m, r) {
+    const page = r.tab[this.tab];
+    const bottone = page.locator('.settBottoni button[data-op="annulla"]:visible').first();
+    if (!(await bottone.count())) return r.nota(`${this.constructor.name} : nessun «Annulla»`);
+    const carta = await cartaVista(page);
+    await bottone.click();
+    await page.waitForFunction(() => /Annullat|non la (toglie|rimette) più|Non|sbagliat/.test($('skMsg').textContent), null, ATTESA).catch(() => {});
+    await quiete(page);
+    const detto = await stato(page);
+    const tolta = /tornata com'era prima della «(.+?)»/.exec(detto.messaggio);
+    if (tolta) m.titoli.delete(`${carta}|${tolta[1]}`);
+    r.nota(`${this.constructor.name} : ${detto.messaggio}`);
+  }
+}
+
+// Closing a tab, with or without the leave-page question; the first tab is opened again.
+class Chiudi {
+  constructor(tab, domanda) { Object.assign(this, { tab, domanda }); }
+  check(m) { return m.vista[this.tab] !== null; }
+  async run(m, r) {
+    await chiudiTab(r, this.tab, this.domanda);
+    m.vista[this.tab] = null;
+    if (this.tab === 0) {
+      const page = await apriTab(r, 0);
+      m.vista[0] = await page.evaluate(() => sk.vista);
+    }
+  }
+}
+
+class Ricarica {
+  constructor(tab) { this.tab = tab; }
+  check(m) { return m.vista[this.tab] !== null; }
+  async run(m, r) {
+    const page = r.tab[this.tab];
+    await page.reload({ waitUntil: 'domcontentloaded' });
+    await caricata(page);
+    m.vista[this.tab] = await page.evaluate(() => sk.vista);
+  }
+}
+
+class ApriSeconda {
+  check(m) { return m.vista[1] === null; }
+  async run(m, r) {
+    const page = await apriTab(r, 1);
+    m.vista[1] = await page.evaluate(() => sk.vista);
+  }
+}
+
+// Another program (or the member with the office suite) saves the linked file.
+async function conCella(bytes, cella, valore) {
+  const wb = new ExcelJS.Workbook();
+  await wb.xlsx.load(bytes);
+  wb.worksheets[0].getCell(cella).value = Number(valore);
+  return Buffer.from(await wb.xlsx.writeBuffer());
+}
+
+class FileFuori {
+  constructor(i, valore) { Object.assign(this, { i, valore }); }
+  check(m) { return m.collegato; }
+  async run(m, r) {
+    const bytes = await leggiFileFuori(r, SCHEDA);
+    if (!bytes) return r.nota(`${this.constructor.name} : nessun file`);
+    const cella = CELLE.programma[this.i % CELLE.programma.length];
+    await scriviFileFuori(r, SCHEDA, await conCella(bytes, cella, this.valore));
+    annota(m, 'dispositivo|' + SCHEDA, 'programma', cella, this.valore);
+    // The member comes back to the browser window.
+    for (const page of r.tab) if (page) await page.evaluate(() => window.dispatchEvent(new Event('focus')));
+    for (const page of r.tab) if (page) await quiete(page);
+  }
+}
+
+class Collega {
+  constructor(mia) { this.mia = mia; }
+  check(m) { return m.vista[0] !== null; }
+  async run(m, r) {
+    const page = r.tab[0];
+    const bottone = page.locator('#skBottoni button:has-text("Collega il file"), #skBottoni button:has-text("Cambia file")').first();
+    if (!(await bottone.count())) return r.nota(`${this.constructor.name} : nessun bottone`);
+    if (!(await leggiFileFuori(r, SCHEDA))) await scriviFileFuori(r, SCHEDA, CARTA);
+    m.collegato = true;
+    await page.evaluate((n) => { window.__scelto = n; }, SCHEDA);
+    await bottone.click();
+    await quiete(page);
+    const scelta = page.locator('#skAvviso button', { hasText: this.mia ? 'Tieni quello fatto qui' : 'Tieni il file' });
+    if (await scelta.count()) {
+      await scelta.click();
+      await quiete(page);
+    }
+    r.nota(`${this.constructor.name} : ${JSON.stringify(await stato(page))}`);
+  }
+}
+
+async function dentro(page) {
+  return page.evaluate(() => [...document.querySelectorAll('#skAccount button')].some((b) => b.textContent.trim() === 'Esci'));
+}
+
+class Entra {
+  check(m) { return m.vista[0] !== null; }
+  async run(m, r) {
+    const page = r.tab[0];
+    if (await dentro(page)) return;
+    await page.evaluate(() => go('area'));
+    await page.locator('#accEmail').waitFor(ATTESA).catch(() => {});
+    if (!(await page.locator('#accEmail').count())) return r.nota(`${this.constructor.name} : nessun modulo`);
+    await page.fill('#accEmail', ATLETA.email);
+    await page.fill('#accPw', ATLETA.password);
+    await page.locator('form.aform button[type="submit"]').click();
+    await page.waitForFunction(() => sk.utente, null, ATTESA).catch(() => {});
+    await page.evaluate(() => go('schede'));
+    for (const p of r.tab) if (p) await quiete(p);
+  }
+}
+
+class Esci {
+  constructor(altrove) { this.altrove = altrove; }
+  check(m) { return m.vista[0] !== null; }
+  async run(m, r) {
+    if (!(await dentro(r.tab[0]))) return;
+    // Elsewhere: another tab signs out (or the session ends), and this one only hears of it.
+    const page = this.altrove ? await r.context.newPage() : r.tab[0];
+    if (this.altrove) {
+      risponde(r, page, 'altra tab');
+      await page.goto(r.banco.base + '#schede', { waitUntil: 'domcontentloaded' });
+      await caricata(page);
+    }
+    await page.locator('#skAccount button', { hasText: /^Esci$/ }).click();
+    await page.waitForFunction(() => !sk.utente, null, ATTESA).catch(() => {});
+    if (this.altrove) await page.close();
+    await r.tab[0].waitForFunction(() => !sk.utente, null, ATTESA).catch(() => {});
+    for (const p of r.tab) if (p) await quiete(p);
+  }
+}
+
+// The athlete's second device, or his instructor, writes the cloud card.
+class AltroDispositivo {
+  constructor(i, valore) { Object.assign(this, { i, valore }); }
+  check() { return true; }
+  async run(m, r) {
+    const o = r.f.oggetti.get(OGGETTO_CLOUD);
+    if (!o) return r.nota(`${this.constructor.name} : nessun oggetto`);
+    const cella = CELLE.altro[this.i % CELLE.altro.length];
+    r.f.oggetti.set(OGGETTO_CLOUD, { byte: await conCella(Buffer.from(o.byte), cella, this.valore), tipo: TIPO_XLSX });
+    annota(m, `cloud:${ATLETA.id}|${SCHEDA}`, 'altro', cella, this.valore);
+  }
+}
+
+// A card added from a file, and a switch between cards.
+class AggiungiScheda {
+  check(m) { return m.vista[0] !== null; }
+  async run(m, r) {
+    const page = r.tab[0];
+    const bottone = page.locator('#skBottoni button', { hasText: 'Aggiungi scheda' }).first();
+    if (!(await bottone.count())) return r.nota(`${this.constructor.name} : nessun bottone`);
+    const scelta = page.waitForEvent('filechooser', ATTESA);
+    const prima = (await righe(page)).skMsg;
+    await bottone.click();
+    await (await scelta).setFiles({ name: SECONDA, mimeType: 'application/octet-stream', buffer: CARTA });
+    await page.waitForFunction((n) => window.__righe.skMsg > n, prima, ATTESA).catch(() => {});
+    await quiete(page);
+    r.nota(`${this.constructor.name} : ${(await stato(page)).messaggio}`);
+  }
+}
+
+class CambiaScheda {
+  check(m) { return m.vista[0] !== null; }
+  async run(m, r) {
+    const page = r.tab[0];
+    const scelta = page.locator('#skNome select');
+    if (!(await scelta.count())) return r.nota(`${this.constructor.name} : una scheda sola`);
+    const nomi = await scelta.evaluate((s) => [...s.options].map((o) => o.value));
+    const ora = await scelta.inputValue();
+    const altra = nomi.find((n) => n !== ora);
+    await scelta.selectOption(altra);
+    await page.waitForFunction(() => true);
+    await quiete(page);
+  }
+}
+
+// A failure armed for the next write of the browser store, the linked file or the cloud.
+class Guasto {
+  constructor(tipo) { this.tipo = tipo; }
+  check(m) { return m.vista[0] !== null; }
+  async run(m, r) {
+    if (this.tipo === 'cloud') r.f.guasti = 1;
+    else await r.tab[0].evaluate((k) => localStorage.setItem(k, '1'), '__guasto_' + this.tipo);
+  }
+}
+
+class Offline {
+  check() { return true; }
+  async run(m, r) {
+    m.offline = !m.offline;
+    r.f.offline = m.offline;
+  }
+}
+
+// Commands are written as JSON arrays, ["Scrivi", 0, 3, "455", "tab"], so that a walk found once
+// replays from its text whatever the generators become.
+const CLASSI = {
+  Scrivi, ScriviStilaro, Vista, NuovaSettimana, Annulla, Chiudi, Ricarica, ApriSeconda, FileFuori, Collega, Entra, Esci,
+  AltroDispositivo, AggiungiScheda, CambiaScheda, Guasto, Offline,
+};
+
+export function comando(nome, ...args) {
+  const c = new CLASSI[nome](...args);
+  return {
+    check: (m) => c.check(m),
+    async run(m, r) {
+      m.passo++;
+      m.corrente = JSON.stringify([nome, ...args]);
+      r.registro(`${m.passo}. ${JSON.stringify([nome, ...args])}`);
+      await c.run(m, r);
+    },
+    toString: () => JSON.stringify([nome, ...args]),
+  };
+}
+
+const valore = fc.integer({ min: 101, max: 999 }).map(String);
+const tab = fc.constantFrom(0, 0, 1);
+const indice = fc.nat(15);
+const fine = fc.constantFrom('tab', 'attesa', 'subito');
+
+export const COMANDI = [
+  fc.tuple(tab, indice, valore, fine).map((a) => comando('Scrivi', ...a)),
+  fc.tuple(tab, indice, valore, fine).map((a) => comando('Scrivi', ...a)),
+  fc.tuple(tab, indice, valore, fc.constantFrom('attesa', 'subito')).map((a) => comando('ScriviStilaro', ...a)),
+  tab.map((t) => comando('Vista', t)),
+  tab.map((t) => comando('NuovaSettimana', t)),
+  tab.map((t) => comando('Annulla', t)),
+  fc.tuple(tab, fc.boolean()).map((a) => comando('Chiudi', ...a)),
+  tab.map((t) => comando('Ricarica', t)),
+  fc.constant(comando('ApriSeconda')),
+  fc.tuple(indice, valore).map((a) => comando('FileFuori', ...a)),
+  fc.boolean().map((b) => comando('Collega', b)),
+  fc.constant(comando('Entra')),
+  fc.boolean().map((b) => comando('Esci', b)),
+  fc.tuple(indice, valore).map((a) => comando('AltroDispositivo', ...a)),
+  fc.constant(comando('AggiungiScheda')),
+  fc.constant(comando('CambiaScheda')),
+  fc.constantFrom('idb', 'file', 'cloud').map((t) => comando('Guasto', t)),
+  fc.constant(comando('Offline')),
+];
