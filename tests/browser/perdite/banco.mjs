@@ -8,7 +8,7 @@ import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 import { startServer } from '../lib/serve.mjs';
 import { FINTI_FILE } from '../schede/harness.mjs';
-import { CHIAVE, PROGETTO, collega as collegaCloud, creaFinto } from '../cloud/finto-cloud.mjs';
+import { CHIAVE, PROGETTO, collega as collegaCloud, creaFinto, sessione } from '../cloud/finto-cloud.mjs';
 
 const qui = dirname(fileURLToPath(import.meta.url));
 export const SCHEDA = 'La mia scheda.xlsx';
@@ -75,9 +75,9 @@ export async function avviaBanco() {
   };
 }
 
-// One walk's world. The cloud starts with the athlete's card in his folder; the device with
-// nothing but the card beside the page.
-export async function nuovoMondo(banco, registro = () => {}) {
+// A device: a browser context of its own, sharing the server and the fake cloud. `rete.offline`
+// cuts this device from the cloud.
+async function dispositivo(banco, f, rete) {
   const context = await banco.browser.newContext({
     viewport: { width: 1320, height: 880 }, locale: 'it-IT', timezoneId: 'Europe/Rome', serviceWorkers: 'block',
   });
@@ -85,32 +85,57 @@ export async function nuovoMondo(banco, registro = () => {}) {
   await context.route((url) => url.origin !== origine, (route) => route.abort());
   await context.route((url) => /\.xlsx$/i.test(url.pathname) && url.origin === origine, (route) =>
     route.fulfill({ status: 200, contentType: 'application/octet-stream', body: CARTA }));
-  const f = creaFinto();
-  f.utente(ATLETA.id, ATLETA.email, ATLETA.password, 'Atleta Prova');
-  f.oggetti.set(OGGETTO, { byte: Buffer.from(CARTA), tipo: XLSX });
-  f.guasti = 0;
-  f.offline = false;
   await collegaCloud({ context }, f);
   await context.route((url) => url.origin === origine && (url.pathname === '/' || url.pathname === '/index.html'), (route) =>
     route.fulfill({ status: 200, contentType: 'text/html; charset=utf-8', body: banco.pagina }));
   // Failures of the cloud, answered before the fake: the next upload, or everything while offline.
-  await context.route((url) => url.hostname === 'progetto.cloud.test', async (route) => {
+  await context.route((url) => url.hostname === new URL(PROGETTO).hostname, async (route) => {
     const req = route.request();
     const carica = req.method() === 'POST' && new URL(req.url()).pathname.startsWith('/storage/v1/object/schede/');
-    if (f.offline || (carica && f.guasti > 0)) {
-      if (carica && !f.offline) f.guasti--;
+    if (rete.offline || (carica && f.guasti > 0)) {
+      if (carica && !rete.offline) f.guasti--;
       return route.abort('internetdisconnected');
     }
     return route.fallback();
   });
   await context.addInitScript(FINTI_FILE);
   await context.addInitScript(GUASTI);
-  const mondo = { banco, context, f, tab: [null, null], registro, errori: [] };
-  return mondo;
+  return context;
+}
+
+// One walk's world. The cloud starts with the athlete's card in his folder; the member's device
+// with nothing but the card beside the page. The athlete's second device is made when first used.
+export async function nuovoMondo(banco, registro = () => {}) {
+  const f = creaFinto();
+  f.utente(ATLETA.id, ATLETA.email, ATLETA.password, 'Atleta Prova');
+  f.oggetti.set(OGGETTO, { byte: Buffer.from(CARTA), tipo: XLSX });
+  f.guasti = 0;
+  const rete = { offline: false };
+  const context = await dispositivo(banco, f, rete);
+  return { banco, context, f, rete, tab: [null, null], altro: null, registro, errori: [], domande: [] };
+}
+
+// The second device's tab, signed in to the athlete's account and showing the table.
+export async function altroDispositivo(mondo) {
+  if (mondo.altro && !mondo.altro.isClosed()) return mondo.altro;
+  const context = await dispositivo(mondo.banco, mondo.f, { offline: false });
+  mondo.contextAltro = context;
+  await context.addInitScript(([chiave, valore]) => {
+    if (!localStorage.getItem(chiave)) localStorage.setItem(chiave, valore);
+  }, ['sb-progetto-auth-token', JSON.stringify(sessione(ATLETA))]);
+  const page = await context.newPage();
+  risponde(mondo, page, 'altro dispositivo');
+  page.on('pageerror', (e) => mondo.errori.push(`altro dispositivo: ${e.message}`));
+  await page.goto(mondo.banco.base + '#schede', { waitUntil: 'domcontentloaded' });
+  await caricata(page);
+  await page.waitForFunction(() => sk.posto === 'cloud', null, ATTESA);
+  mondo.altro = page;
+  return page;
 }
 
 export async function chiudiMondo(mondo) {
   await mondo.context.close().catch(() => {});
+  if (mondo.contextAltro) await mondo.contextAltro.close().catch(() => {});
 }
 
 // A tab of the card page. The member answers no to a question that warns of losing what he
@@ -129,6 +154,7 @@ export function risponde(mondo, page, chi) {
   page.on('dialog', (d) => {
     const no = d.type() === 'confirm' && /si perd/.test(d.message());
     mondo.registro(`    ${chi} ${d.type()}: ${d.message().replace(/\s+/g, ' ')} → ${no ? 'no' : 'sì'}`);
+    mondo.domande.push({ chi, tipo: d.type(), testo: d.message(), si: !no });
     (no ? d.dismiss() : d.accept()).catch(() => {});
   });
 }

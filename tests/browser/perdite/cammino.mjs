@@ -10,7 +10,7 @@ export { avviaBanco };
 // The end of a walk as a patient member ends it: failures gone, the cloud back, a refused save
 // tried again, the engine's pending save let through, every tab closed and the card opened again.
 async function fine(r) {
-  r.f.offline = false;
+  r.rete.offline = false;
   r.f.guasti = 0;
   for (const page of r.tab) {
     if (!page) continue;
@@ -23,6 +23,10 @@ async function fine(r) {
     }
     await page.waitForFunction(() => !(stil.avviato && stilaro.foglio_da_salvare()), null, { timeout: 30000 }).catch(() => {});
     await quiete(page);
+  }
+  if (r.altro) {
+    await quiete(r.altro);
+    await r.altro.close({ runBeforeUnload: true });
   }
   for (const i of [1, 0]) await chiudiTab(r, i, true);
   const ultima = await apriTab(r, 0);

@@ -17,7 +17,7 @@ before(async () => { banco = await avviaBanco(); });
 after(async () => { await banco?.chiudi(); });
 
 for (const caso of TROVATI) {
-  test(`seed ${caso.seme}: ${caso.cosa}`, { todo: caso.aperto || false }, async () => {
+  test(`${caso.seme === null ? 'written by hand' : 'seed ' + caso.seme}: ${caso.cosa}`, { todo: caso.aperto || false }, async () => {
     const esito = await cammina(banco, daTesto(caso.comandi));
     assert.deepEqual(esito.perse.map((p) => `${p.carta} ${p.cosa}`), [], resoconto(esito));
   });

@@ -5,7 +5,7 @@
 import fc from 'fast-check';
 import ExcelJS from 'exceljs';
 import {
-  ATLETA, CARTA, OGGETTO_CLOUD, SCHEDA, TIPO_XLSX, apriTab, caricata, chiudiTab, leggiFileFuori, quiete, righe, risponde,
+  ATLETA, CARTA, OGGETTO_CLOUD, altroDispositivo, SCHEDA, TIPO_XLSX, apriTab, caricata, chiudiTab, leggiFileFuori, quiete, righe, risponde,
   scriviFileFuori, stato,
 } from './banco.mjs';
 
@@ -15,6 +15,7 @@ export const CELLE = {
   tab0: [8, 9].flatMap((r) => colonne.map((c) => c + r)),
   tab1: colonne.map((c) => c + 10),
   programma: colonne.slice(0, 4).map((c) => c + 11),
+  dispositivo2: colonne.slice(0, 4).map((c) => c + 11),
   altro: colonne.slice(4).map((c) => c + 11),
 };
 export const SECONDA = 'Seconda.xlsx';
@@ -91,6 +92,8 @@ class ScriviStilaro {
     if (!(await stilaroPronto(page))) return r.nota(`${this.constructor.name} : Stilaro non è pronto`);
     const carta = await cartaVista(page);
     const prima = (await righe(page)).stStato;
+    // A click on the sheet gives the engine the keyboard; the box is then reached as with the arrows.
+    await page.locator('#stFoglio').click({ position: { x: 200, y: 120 } });
     await page.evaluate((rif) => stilaro.foglio_vai(rif), cella);
     await page.keyboard.type(this.valore);
     await page.keyboard.press('Enter');
@@ -153,12 +156,21 @@ class Annulla {
   }
 }
 
+// The member left although the page asked first: what that tab still held is marked, so that a
+// loss of it is told apart from a silent one.
+function dopoDomanda(m, r, prima, tab) {
+  if (!r.domande.slice(prima).some((d) => d.chi === 'tab ' + tab && d.tipo === 'beforeunload' && d.si)) return;
+  for (const v of m.valori.values()) if (v.attore === 'tab' + tab && !/Salvato[^✓]*✓/.test(v.detto?.salva || '')) v.domanda = true;
+}
+
 // Closing a tab, with or without the leave-page question; the first tab is opened again.
 class Chiudi {
   constructor(tab, domanda) { Object.assign(this, { tab, domanda }); }
   check(m) { return m.vista[this.tab] !== null; }
   async run(m, r) {
+    const prima = r.domande.length;
     await chiudiTab(r, this.tab, this.domanda);
+    dopoDomanda(m, r, prima, this.tab);
     m.vista[this.tab] = null;
     if (this.tab === 0) {
       const page = await apriTab(r, 0);
@@ -172,7 +184,9 @@ class Ricarica {
   check(m) { return m.vista[this.tab] !== null; }
   async run(m, r) {
     const page = r.tab[this.tab];
+    const prima = r.domande.length;
     await page.reload({ waitUntil: 'domcontentloaded' });
+    dopoDomanda(m, r, prima, this.tab);
     await caricata(page);
     m.vista[this.tab] = await page.evaluate(() => sk.vista);
   }
@@ -284,6 +298,27 @@ class AltroDispositivo {
   }
 }
 
+// The athlete types in the table of his second device, on the cloud card.
+class SecondoDispositivo {
+  constructor(i, valore) { Object.assign(this, { i, valore }); }
+  check() { return true; }
+  async run(m, r) {
+    const page = await altroDispositivo(r);
+    const cella = CELLE.dispositivo2[this.i % CELLE.dispositivo2.length];
+    await settimanaUno(page);
+    const box = page.locator(`#xlTabella [data-r="${cella}"]`);
+    if (!(await box.count())) return r.nota(`${this.constructor.name} : nessuna casella ${cella}`);
+    const prima = (await righe(page)).skSalva;
+    await box.click();
+    await page.keyboard.press('Control+A');
+    await page.keyboard.type(this.valore);
+    const v = annota(m, `cloud:${ATLETA.id}|${SCHEDA}`, 'dispositivo2', cella, this.valore);
+    await page.keyboard.press('Tab');
+    await rispostaSalva(page, prima);
+    v.detto = await stato(page);
+  }
+}
+
 // A card added from a file, and a switch between cards.
 class AggiungiScheda {
   check(m) { return m.vista[0] !== null; }
@@ -293,11 +328,18 @@ class AggiungiScheda {
     if (!(await bottone.count())) return r.nota(`${this.constructor.name} : nessun bottone`);
     const scelta = page.waitForEvent('filechooser', ATTESA);
     const prima = (await righe(page)).skMsg;
+    const domande = r.domande.length;
     await bottone.click();
     await (await scelta).setFiles({ name: SECONDA, mimeType: 'application/octet-stream', buffer: CARTA });
     await page.waitForFunction((n) => window.__righe.skMsg > n, prima, ATTESA).catch(() => {});
     await quiete(page);
     r.nota(`${this.constructor.name} : ${(await stato(page)).messaggio}`);
+    // Replacing a card of the same name, once the member said yes, drops what it held.
+    if (r.domande.slice(domande).some((d) => /La sostituisco con questo file/.test(d.testo) && d.si)) {
+      const carta = (await cartaVista(page)).replace(/\|.*$/, '|' + SECONDA);
+      for (const [k, v] of m.valori) if (v.carta === carta) m.valori.delete(k);
+      for (const [k, t] of m.titoli) if (t.carta === carta) m.titoli.delete(k);
+    }
   }
 }
 
@@ -330,7 +372,7 @@ class Offline {
   check() { return true; }
   async run(m, r) {
     m.offline = !m.offline;
-    r.f.offline = m.offline;
+    r.rete.offline = m.offline;
   }
 }
 
@@ -338,7 +380,7 @@ class Offline {
 // replays from its text whatever the generators become.
 const CLASSI = {
   Scrivi, ScriviStilaro, Vista, NuovaSettimana, Annulla, Chiudi, Ricarica, ApriSeconda, FileFuori, Collega, Entra, Esci,
-  AltroDispositivo, AggiungiScheda, CambiaScheda, Guasto, Offline,
+  AltroDispositivo, SecondoDispositivo, AggiungiScheda, CambiaScheda, Guasto, Offline,
 };
 
 export function comando(nome, ...args) {
@@ -375,6 +417,7 @@ export const COMANDI = [
   fc.constant(comando('Entra')),
   fc.boolean().map((b) => comando('Esci', b)),
   fc.tuple(indice, valore).map((a) => comando('AltroDispositivo', ...a)),
+  fc.tuple(indice, valore).map((a) => comando('SecondoDispositivo', ...a)),
   fc.constant(comando('AggiungiScheda')),
   fc.constant(comando('CambiaScheda')),
   fc.constantFrom('idb', 'file', 'cloud').map((t) => comando('Guasto', t)),

@@ -124,6 +124,7 @@ export const dettoSalvato = (detto) => /Salvato[^✓]*✓/.test(`${detto?.salva 
 
 export function descriviPerdite(perse) {
   return perse.map((p) => `- ${p.carta}: ${p.cosa} (${p.attore}, passo ${p.passo}: ${p.comando})\n`
-    + `    la pagina diceva: ${JSON.stringify(p.detto)}${dettoSalvato(p.detto) ? '  ← «Salvato ✓» per un valore perso' : ''}\n`
+    + `    la pagina diceva: ${JSON.stringify(p.detto)}${dettoSalvato(p.detto) ? '  ← «Salvato ✓» per un valore perso' : ''}`
+    + `${p.domanda ? '  (perso dopo che il membro ha lasciato la pagina alla sua domanda)' : ''}\n`
     + `    trovato invece: ${p.visto.join(' | ') || 'nessuna versione'}`).join('\n');
 }

@@ -4,11 +4,11 @@ export const TROVATI = [
   {
     seme: 10,
     cosa: 'a value typed in the engine, then the tab reloaded within the engine\'s pause',
-    aperto: 'the engine\'s save starts on leaving but the page is gone before it is stored',
+    aperto: 'the page asks before leaving, but the engine\'s save it starts is cut short when the member leaves',
     comandi: [['Vista', 0], ['ScriviStilaro', 0, 3, '169', 'subito'], ['Ricarica', 0]],
   },
   {
-    seme: 10,
+    seme: null,
     cosa: 'a load typed in the table, then the tab closed within the pause before it is recorded',
     aperto: 'the browser copy\'s IndexedDB writes are still running when the tab goes',
     comandi: [['Scrivi', 0, 0, '555', 'subito'], ['Chiudi', 0, true]],
