@@ -13,4 +13,10 @@ export const TROVATI = [
     aperto: 'the browser copy\'s IndexedDB writes are still running when the tab goes',
     comandi: [['Scrivi', 0, 0, '555', 'subito'], ['Chiudi', 0, true]],
   },
+  {
+    seme: null,
+    cosa: 'another device writes the cloud card, then an engine save of this one overwrites it',
+    aperto: 'an engine save to the cloud never checks whether the object changed since it was read, and keeps no backup',
+    comandi: [['Entra'], ['Vista', 0], ['AltroDispositivo', 0, '321'], ['ScriviStilaro', 0, 0, '445', 'attesa']],
+  },
 ];
