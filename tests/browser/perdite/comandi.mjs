@@ -6,7 +6,7 @@ import fc from 'fast-check';
 import ExcelJS from 'exceljs';
 import {
   ATLETA, CARTA, OGGETTO_CLOUD, SCHEDA, TIPO_XLSX, altroDispositivo, apriTab, caricata, chiudiTab, leggiFileFuori, quiete, righe,
-  risponde, scriviFileFuori, stato,
+  scriviFileFuori, stato,
 } from './banco.mjs';
 
 const colonne = ['E', 'F', 'G', 'H', 'I', 'J', 'K', 'L'];
@@ -264,22 +264,17 @@ class Entra {
   }
 }
 
+// Signing out here, or in the second tab (opened for it if needed): this tab then only hears
+// of it from the cloud's client, as after a session that ended.
 class Esci {
-  constructor(altrove) { this.altrove = altrove; }
+  constructor(tab) { this.tab = tab; }
   check(m) { return m.vista[0] !== null; }
   async run(m, r) {
     if (!(await dentro(r.tab[0]))) return;
-    // Elsewhere: another tab signs out (or the session ends), and this one only hears of it.
-    const page = this.altrove ? await r.context.newPage() : r.tab[0];
-    if (this.altrove) {
-      risponde(r, page, 'altra tab');
-      await page.goto(r.banco.base + '#schede', { waitUntil: 'domcontentloaded' });
-      await caricata(page);
-    }
+    if (!r.tab[this.tab]) m.vista[this.tab] = await (await apriTab(r, this.tab)).evaluate(() => sk.vista);
+    const page = r.tab[this.tab];
     await page.locator('#skAccount button', { hasText: /^Esci$/ }).click();
-    await page.waitForFunction(() => !sk.utente, null, ATTESA).catch(() => {});
-    if (this.altrove) await page.close();
-    await r.tab[0].waitForFunction(() => !sk.utente, null, ATTESA).catch(() => {});
+    for (const p of r.tab) if (p) await p.waitForFunction(() => !sk.utente, null, ATTESA).catch(() => {});
     for (const p of r.tab) if (p) await quiete(p);
   }
 }
@@ -416,7 +411,7 @@ export const COMANDI = [
   fc.constant(comando('ApriSeconda')),
   fc.tuple(indice, valore).map((a) => comando('FileFuori', ...a)),
   fc.boolean().map((b) => comando('Collega', b)),
-  fc.boolean().map((b) => comando('Esci', b)),
+  fc.constantFrom(0, 1).map((t) => comando('Esci', t)),
   fc.tuple(indice, valore).map((a) => comando('SecondoDispositivo', ...a)),
   fc.constant(comando('AggiungiScheda')),
   fc.constant(comando('CambiaScheda')),

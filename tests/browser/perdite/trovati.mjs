@@ -19,4 +19,11 @@ export const TROVATI = [
     aperto: 'an engine save to the cloud never checks whether the object changed since it was read, and keeps no backup',
     comandi: [['Entra'], ['Vista', 0], ['AltroDispositivo', 0, '321'], ['ScriviStilaro', 0, 0, '445', 'attesa']],
   },
+  {
+    seme: null,
+    cosa: 'two engine saves in a row meet a copy changed by the other tab: the second backup replaces the first',
+    aperto: 'one backup slot per card name: the page says the first value was set aside, and it is gone',
+    comandi: [['Vista', 0], ['ApriSeconda'], ['ScriviStilaro', 1, 0, '500', 'attesa'], ['ScriviStilaro', 0, 0, '447', 'attesa'],
+      ['ScriviStilaro', 1, 1, '501', 'attesa'], ['ScriviStilaro', 0, 1, '448', 'attesa']],
+  },
 ];
