@@ -12,6 +12,7 @@ const FOTO = [
 ];
 const ALL_INSTALLAZIONE = [
   './', './index.html', './manifest.json', './logo.png', './icon-192.png', './icon-512.png',
+  './foglio/stilaro.js', './foglio/stilaro_wasm.js',
   ...FOTO.map((nome) => './foto/' + nome + '.jpg'),
 ];
 const PRIMA_RETE = /(\.html|\/|\.xlsx|\.xls|\.csv)$/;

@@ -105,10 +105,17 @@ export async function kv(page, chiave) {
     });
     db.close();
     const byte = (b) => (b instanceof Uint8Array || b instanceof ArrayBuffer ? { byte: [...new Uint8Array(b)] } : b);
-    return valore && valore.dati ? { ...valore, dati: byte(valore.dati) } : byte(valore);
+    const record = (r) => (r && r.dati ? { ...r, dati: byte(r.dati) } : byte(r));
+    return Array.isArray(valore) ? valore.map(record) : record(valore);
   }, chiave);
   const buffer = (b) => (b && b.byte ? Buffer.from(b.byte) : b);
-  return v && v.dati ? { ...v, dati: buffer(v.dati) } : buffer(v);
+  const record = (r) => (r && r.dati ? { ...r, dati: buffer(r.dati) } : buffer(r));
+  return Array.isArray(v) ? v.map(record) : record(v);
+}
+
+// The newest version set aside for a card of this device.
+export async function ultimoBak(page, nome = SCHEDA) {
+  return (await kv(page, 'bak:dispositivo|' + nome))?.[0];
 }
 
 // The linked file's present bytes, from inside the page.

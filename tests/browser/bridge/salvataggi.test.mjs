@@ -3,7 +3,7 @@
 // and a copy changed by another tab meanwhile.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { SCHEDA, attendi, avvia, apri, apriSchede, celle, fileCollegato, fixture, kv, scriviInStilaro, stilaroPronto, testoDi } from './banco.mjs';
+import { SCHEDA, attendi, avvia, apri, apriSchede, celle, fileCollegato, fixture, kv, scriviInStilaro, stilaroPronto, testoDi, ultimoBak } from './banco.mjs';
 
 const ANNO = fixture('year-card.xlsx');
 const ORA = /alle \d\d:\d\d$/;
@@ -27,7 +27,7 @@ test('typing in the engine lands in the browser copy, with the card as it was se
   await statoIs(page, /^Salvato in questo browser ✓ alle \d\d:\d\d$/);
   assert.match(await testoDi(page, 'skSalva'), /^Salvato in questo browser ✓ alle \d\d:\d\d$/);
   assert.deepEqual(celle(sito, await kv(page, 'copia:' + SCHEDA), ['E621', 'F622']), { E621: 101, F622: prima.F622 });
-  const bak = await kv(page, 'bak_foglio:' + SCHEDA);
+  const bak = await ultimoBak(page);
   assert.equal(bak.perche, 'stilaro');
   assert.equal(celle(sito, bak.dati, ['E621']).E621, prima.E621);
   // A second save keeps the first backup: it is the card before this session in the engine.
@@ -35,7 +35,8 @@ test('typing in the engine lands in the browser copy, with the card as it was se
   await page.waitForFunction(async () => stilaro.foglio_da_salvare() === false);
   await page.evaluate(() => confermaStilaro());
   assert.deepEqual(celle(sito, await kv(page, 'copia:' + SCHEDA), ['E621', 'E622']), { E621: 101, E622: 102 });
-  assert.equal(celle(sito, (await kv(page, 'bak_foglio:' + SCHEDA)).dati, ['E621']).E621, prima.E621);
+  assert.equal((await kv(page, 'bak:dispositivo|' + SCHEDA)).length, 1);
+  assert.equal(celle(sito, (await ultimoBak(page)).dati, ['E621']).E621, prima.E621);
   // The page took the engine's bytes as its own: no reload of what the engine already shows.
   assert.equal(await page.evaluate(() => stil.versione === sk.versione), true);
   await page.close();
@@ -88,7 +89,7 @@ test('a file that cannot be written keeps the change unsaved, and leaving for th
   await page.close();
 });
 
-test('a late save for a card no longer shown writes nothing and is answered as done', async () => {
+test('a late save for a card no longer shown is set aside for its own card and answered as done', async () => {
   const page = await apriSchede(sito, { copia: ANNO });
   await stilaroPronto(page);
   await page.evaluate(async (altra) => {
@@ -113,7 +114,10 @@ test('a late save for a card no longer shown writes nothing and is answered as d
   assert.deepEqual(await page.evaluate(() => window.__esiti), [[true, '']]);
   assert.equal(celle(sito, await kv(page, 'copia:' + SCHEDA), ['E621']).E621, celle(sito, ANNO, ['E621']).E621);
   assert.ok((await kv(page, 'copia:Altra.xlsx')).equals(fixture('simple.xlsx')));
-  assert.equal(await kv(page, 'bak_foglio:Altra.xlsx'), undefined);
+  assert.equal(await kv(page, 'bak:dispositivo|Altra.xlsx'), undefined);
+  const messo = await ultimoBak(page);
+  assert.equal(messo.perche, 'sospesa');
+  assert.equal(celle(sito, messo.dati, ['E621']).E621, 999);
   await page.close();
 });
 
@@ -127,7 +131,7 @@ test('a copy changed in another tab: the engine\'s next save goes to the backup,
   await scriviInStilaro(uno, 'E623', '66');
   await statoIs(uno, /^Cambiata altrove: quello che avevi scritto è messo da parte$/);
   assert.equal(await testoDi(uno, 'skSalva'), "La scheda era stata cambiata in un'altra finestra o fuori dal sito: adesso vedi quella. Quello che avevi appena scritto in Stilaro l'ho messo da parte: «↶ Com'era prima» lo rimette.");
-  const bak = await kv(uno, 'bak_foglio:' + SCHEDA);
+  const bak = await ultimoBak(uno);
   assert.equal(bak.perche, 'conflitto');
   assert.deepEqual(celle(sito, bak.dati, ['E622', 'E623']).E623, 66);
   const copia = celle(sito, await kv(uno, 'copia:' + SCHEDA), ['E622', 'E623']);
@@ -177,7 +181,7 @@ test('a change the engine still holds is never replaced by a file changed outsid
   assert.equal(await page.evaluate(() => stilaro.foglio_da_salvare()), true, 'still the member\'s change');
   await page.evaluate(() => { window.__bloccato = false; stilaro.foglio_conferma(); });
   await statoIs(page, /^Cambiata altrove: /);
-  const bak = await kv(page, 'bak_foglio:' + SCHEDA);
+  const bak = await ultimoBak(page);
   assert.equal(bak.perche, 'conflitto');
   assert.equal(celle(sito, bak.dati, ['E621']).E621, 321);
   assert.ok((await fileCollegato(page)).equals(fixture('two-workouts.xlsx')));

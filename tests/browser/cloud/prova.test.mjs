@@ -161,9 +161,10 @@ test('switching the test off deletes every test card and signs out, also while a
   const resta = await page.evaluate(async () => ({
     chiavi: ['ts_prova', 'ts_prova_dati', 'ts_prova_sessione'].filter((k) => localStorage.getItem(k) !== null),
     file: await kvOperazione('readonly', (s) => s.getAllKeys(IDBKeyRange.bound('prova_file:', 'prova_file:\uffff'))),
+    messeDaParte: await kvOperazione('readonly', (s) => s.getAllKeys(IDBKeyRange.bound('bak', 'bak\uffff'))),
     utente: sk.utente,
   }));
-  assert.deepEqual(resta, { chiavi: [], file: [], utente: null });
+  assert.deepEqual(resta, { chiavi: [], file: [], messeDaParte: [], utente: null });
 });
 
 test('test data damaged in storage count as no data and never break the page', async () => {
@@ -179,4 +180,22 @@ test('test data damaged in storage count as no data and never break the page', a
   await accendi(page);
   await entraCome(page, 'Titolare');
   assert.equal((await testi(page, '.anome'))[0], 'Titolare Tarvela Titolare');
+});
+
+test('in the test nothing pretends to be sent or carried: a forgotten password tells the test one, no device card is no success', async () => {
+  const page = await provaAccesa();
+  await entraCome(page, 'Luca (atleta)');
+  await page.evaluate(() => sk.coda);
+  // No card beside the page from now on: this device has none to carry.
+  await page.route((url) => url.pathname.endsWith('/La%20mia%20scheda.xlsx'),
+    (route) => route.fulfill({ status: 200, contentType: 'text/html', body: '<!doctype html><title>Tarvela</title>' }));
+  await page.evaluate(() => portaNelCloud());
+  assert.deepEqual(await page.evaluate(() => [$('skSalva').textContent, $('skSalva').className]),
+    ['Su questo dispositivo non ci sono schede da caricare.', 'sksalva']);
+  await page.evaluate(() => esciAccount());
+  await page.waitForFunction(() => !sk.utente && $('accEmail'));
+  await page.fill('#accEmail', 'luca.bornati@prova-tarvela.test');
+  await page.getByRole('button', { name: 'Password dimenticata?' }).click();
+  await page.waitForFunction(() => $('accMsg').textContent);
+  assert.equal(await page.evaluate(() => $('accMsg').textContent), 'Nella prova non parte nessuna email: gli account di prova hanno tutti la password «lampo274».');
 });

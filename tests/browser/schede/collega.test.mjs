@@ -4,7 +4,7 @@ import { test, before, after, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
 import { chiudiPagine } from '../lib/sito.mjs';
 import {
-  avviaSchede, apriSchede, caricata, collega, fixture, fileSuDisco, leggiDisco, leggiKv, leggiConPython, altreVociUguali, testo,
+  avviaSchede, apriSchede, caricata, collega, fixture, fileSuDisco, leggiBak, leggiDisco, leggiKv, leggiConPython, altreVociUguali, testo,
 } from './harness.mjs';
 
 const NOME = 'La mia scheda.xlsx';
@@ -25,11 +25,13 @@ async function primaVuota(page) {
 }
 
 // Undoing reloads the card, and opening the old-look file restyles it and writes it again: the file
-// is read once that write is done, which the old look set aside tells.
-async function comEraPrima(page) {
+// is read once that write is done, which the old look set aside tells. With several versions set
+// aside, the one whose description holds `quale` is chosen from the list.
+async function comEraPrima(page, quale) {
   await page.click('#skBottoni button:has-text("Com\'era prima")');
+  if (quale) await page.click(`#skBak li:has-text("${quale}") button`);
   await page.evaluate(async (n) => {
-    while ((await kvLeggi('bak_foglio:' + n))?.perche !== 'stile') await new Promise((r) => setTimeout(r, 20));
+    while ((await kvLeggi('bak:dispositivo|' + n))?.[0]?.perche !== 'stile') await new Promise((r) => setTimeout(r, 20));
   }, NOME);
   await caricata(page);
 }
@@ -49,16 +51,16 @@ test('typing before linking, then linking the unchanged file writes the edits an
   const letto = leggiConPython(sito.temp, scritto).foglio;
   assert.equal(letto.celle[rif].v, 80);
   altreVociUguali(sito.temp, simple, scritto, ['xl/worksheets/sheet1.xml', 'xl/styles.xml']);
-  assert.equal((await leggiKv(page, 'bak_foglio:' + NOME)).perche, 'collega');
+  assert.equal((await leggiBak(page, NOME))[0].perche, 'collega');
   for (const k of ['copia:', 'mod:', 'base:']) assert.equal(await leggiKv(page, k + NOME), undefined, k);
 
   await comEraPrima(page);
-  assert.match(page.dialoghi.at(-1), /^Rimetto il file com'era prima che ci scrivessi le modifiche fatte in questo browser \(.+\)\?\n\nQuello che hai cambiato dopo si perde\.$/);
+  assert.match(page.dialoghi.at(-1), /^Rimetto il file com'era prima che ci scrivessi le modifiche fatte in questo browser \(.+\)\?\n\nQuella di adesso la metto da parte: «↶ Com'era prima» la rimette\.$/);
   assert.equal(await testo(page, '#skSalva'), "↶ Fatto: la scheda è tornata com'era prima.");
   // The file came back as it was, and opening it gave it the new look again, with the old one set aside.
   assert.equal(leggiConPython(sito.temp, await leggiDisco(page, NOME)).foglio.celle[rif]?.v ?? null, null);
-  assert.ok((await leggiKv(page, 'bak_foglio:' + NOME)).perche === 'stile');
-  const tenuto = await page.evaluate(async (n) => crc32((await kvLeggi('bak_foglio:' + n)).dati), NOME);
+  assert.ok((await leggiBak(page, NOME))[0].perche === 'stile');
+  const tenuto = await page.evaluate(async (n) => crc32((await kvLeggi('bak:dispositivo|' + n))[0].dati), NOME);
   assert.equal(tenuto, await page.evaluate((b64) => crc32(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))), simple.toString('base64')));
 });
 
@@ -81,8 +83,8 @@ test('linking a file changed meanwhile asks; keeping the file sets the browser v
   await caricata(page);
   assert.equal(await testo(page, '#skMsg'), `✅ Tengo il file «${NOME}». La versione fatta in questo browser l'ho messa da parte: «↶ Com'era prima» la rimette.`);
   assert.ok((await leggiDisco(page, NOME)).equals(altro), 'the kept file stays as it was');
-  assert.equal((await leggiKv(page, 'bak_foglio:' + NOME)).perche, 'scartata');
-  await comEraPrima(page);
+  assert.deepEqual((await leggiBak(page, NOME)).map((b) => b.perche), ['stile', 'scartata'], 'the file kept gets the new look, the browser version stays aside');
+  await comEraPrima(page, 'scartato');
   assert.equal(leggiConPython(sito.temp, await leggiDisco(page, NOME)).foglio.celle[rif].v, 77);
 });
 
@@ -100,7 +102,7 @@ test('keeping the browser version writes it and sets the changed file aside', as
   await caricata(page);
   assert.equal(await testo(page, '#skMsg'), `✅ Ho scritto nel file «${NOME}» la versione fatta in questo browser. Se non ti va bene, «↶ Com'era prima» rimette il file com'era.`);
   assert.equal(leggiConPython(sito.temp, await leggiDisco(page, NOME)).foglio.celle[rif].v, 66);
-  const bak = await page.evaluate(async (n) => { const b = await kvLeggi('bak_foglio:' + n); return [b.perche, crc32(b.dati)]; }, NOME);
+  const bak = await page.evaluate(async (n) => { const [b] = await kvLeggi('bak:dispositivo|' + n); return [b.perche, crc32(b.dati)]; }, NOME);
   const crcAltro = await page.evaluate((b64) => crc32(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))), altro.toString('base64'));
   assert.deepEqual(bak, ['collega', crcAltro]);
   assert.equal(await testo(page, '#skStato'), 'Collegata al file: quello che scrivi va direttamente nel file');

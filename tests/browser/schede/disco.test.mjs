@@ -98,3 +98,13 @@ test('a chosen file with another name, or older than the card beside the page, i
   assert.equal(page.dialoghi.length, 2);
   await page.close();
 });
+
+test('opened from disk, the test cloud gives its athletes the card beside the page', async () => {
+  const page = await apriDaDisco();
+  const file = await page.evaluate(async () => {
+    await accendiProva();
+    return Object.keys(leggiProva().file).length;
+  });
+  assert.equal(file, await page.evaluate(() => leggiProva().profili.filter((p) => p.ruolo === 'atleta').length));
+  assert.ok(file > 0);
+});

@@ -168,3 +168,12 @@ export async function collega(page, nome = 'La mia scheda.xlsx') {
   await page.waitForFunction(() => sk.handle && sk.coda);
   await caricata(page);
 }
+
+// The versions set aside for one card place ("dispositivo" or "cloud:{folder}"), newest first.
+export async function leggiBak(page, nome, dove = 'dispositivo') {
+  const lista = await page.evaluate(async (k) => {
+    const l = await kvLeggi(k);
+    return Array.isArray(l) ? l.map((b) => ({ ...b, dati: aBase64(b.dati) })) : [];
+  }, `bak:${dove}|${nome}`);
+  return lista.map((b) => ({ ...b, dati: Buffer.from(b.dati, 'base64') }));
+}

@@ -133,18 +133,20 @@ test('a stored copy with the old look gets the new one; restoring the old look k
   assert.equal(await testo(page, '#skMsg'), '');
 });
 
-test('a backup kept by an older page under the single key moves to its card, and only to its card', async () => {
+test('backups kept by older pages join the list of their own card and place, and only theirs', async () => {
   const page = await apriSchede(sito);
   const esito = await page.evaluate(async (nome) => {
     await kvScrivi('bak_foglio', { nome, dati: new ArrayBuffer(4), quando: 1, perche: 'stilaro' });
-    const altra = await bakDi('Altra scheda.xlsx');
-    const nostra = await bakDi(nome);
+    await kvScrivi('bak_foglio:' + nome, { nome, dove: 'cloud:u1', dati: new ArrayBuffer(4), quando: 2, perche: 'conflitto' });
+    const altra = await bakDi('dispositivo|Altra scheda.xlsx', 'Altra scheda.xlsx');
+    const nostra = await bakDi('dispositivo|' + nome, nome);
     return {
-      altra,
-      nostra: nostra && nostra.perche,
+      altra: altra.length,
+      nostra: nostra.map((b) => b.perche),
       vecchia: await kvOpzionale('bak_foglio'),
-      nuova: (await kvOpzionale('bak_foglio:' + nome)).perche,
+      diUnAccount: (await kvOpzionale('bak_foglio:' + nome)).dove,
+      nuova: (await kvOpzionale('bak:dispositivo|' + nome)).map((b) => b.perche),
     };
   }, NOME);
-  assert.deepEqual(esito, { altra: null, nostra: 'stilaro', vecchia: undefined, nuova: 'stilaro' });
+  assert.deepEqual(esito, { altra: 0, nostra: ['stilaro'], vecchia: undefined, diUnAccount: 'cloud:u1', nuova: ['stilaro'] });
 });

@@ -1,6 +1,8 @@
 // The offline worker against the dev server, with the network cut or answers forced by interception.
 import { test, before, after, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
+import { join } from 'node:path';
 import { avviaSito, apri, chiudiPagine, paginaVisibile } from '../lib/sito.mjs';
 import { versioneWorker } from '../../site/cache-record.mjs';
 
@@ -42,7 +44,7 @@ async function controllata() {
   return page;
 }
 
-test('installation stores the 24 files, activation leaves only the current cache', async () => {
+test('installation stores the 26 files, activation leaves only the current cache', async () => {
   const prima = await sito.context.newPage();
   await prima.goto(sito.base + 'manifest.json');
   await prima.evaluate(async () => {
@@ -51,7 +53,8 @@ test('installation stores the 24 files, activation leaves only the current cache
   });
   const page = await controllata();
   assert.deepEqual(await page.evaluate(() => caches.keys()), [CACHE]);
-  const attese = ['', 'index.html', 'manifest.json', 'logo.png', 'icon-192.png', 'icon-512.png', ...FOTO.map((f) => `foto/${f}.jpg`)];
+  const attese = ['', 'index.html', 'manifest.json', 'logo.png', 'icon-192.png', 'icon-512.png',
+    'foglio/stilaro.js', 'foglio/stilaro_wasm.js', ...FOTO.map((f) => `foto/${f}.jpg`)];
   assert.deepEqual((await chiavi(page)).sort(), attese.map((a) => sito.base + a).sort());
   assert.equal(await page.evaluate(() => navigator.serviceWorker.controller.scriptURL), sito.base + 'sw.js');
 });
@@ -143,4 +146,20 @@ test('no worker is registered on the desktop app\'s local origin', async () => {
   assert.equal(await page.evaluate(() => window.registrazioni), 0);
   await page.goto(sito.base);
   await page.waitForFunction(() => window.registrazioni === 1);
+});
+
+test('a card seen once online opens in the engine on the next visit without a connection', async () => {
+  risposte.set('/La%20mia%20scheda.xlsx', {
+    status: 200, contentType: 'application/octet-stream',
+    body: readFileSync(join(import.meta.dirname, '..', '..', 'fixtures', 'cards', 'year-card.xlsx')),
+  });
+  const pronto = (page) => page.waitForFunction(() => typeof stil !== 'undefined' && stil.avviato && $('stCopri').hidden, null, { timeout: 30000 });
+  const page = await apri(sito, { percorso: '#schede', storage: { ts_xl_vista: '"stilaro"' } });
+  await pronto(page);
+  await page.waitForFunction(async (nome) => !!(await (await caches.open(nome)).match('foglio/stilaro_wasm.js')), CACHE);
+  offline = true;
+  await page.reload({ waitUntil: 'domcontentloaded' });
+  await pronto(page);
+  assert.equal(await page.evaluate(() => sk.posto), 'copia');
+  assert.equal(await page.evaluate(() => sk.settimane.length > 1), true);
 });

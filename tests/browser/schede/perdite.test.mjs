@@ -1,0 +1,197 @@
+// What a member typed on this device is never lost: a tab closed at once, a card restyled while
+// versions are set aside, several versions set aside one after another, a touch on the engine
+// that must reopen the linked file, an undo that cannot read the card.
+import { test, before, after, afterEach } from 'node:test';
+import assert from 'node:assert/strict';
+import { chiudiPagine } from '../lib/sito.mjs';
+import { avviaSchede, apriSchede, caricata, collega, fixture, fileSuDisco, leggiBak, leggiDisco, leggiKv, leggiConPython, testo } from './harness.mjs';
+
+const NOME = 'La mia scheda.xlsx';
+let sito;
+before(async () => { sito = await avviaSchede(); });
+afterEach(async () => { await chiudiPagine(sito); sito.beside.clear(); });
+after(() => sito.chiudi());
+
+const cella = (bytes, rif) => leggiConPython(sito.temp, bytes).foglio.celle[rif]?.v ?? null;
+
+async function primaVuota(page) {
+  return page.locator('td.xin:empty').first().getAttribute('data-r');
+}
+
+test('a load typed and left at once, the tab closed within the pause, is there when the card opens again', async () => {
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const page = await apriSchede(sito);
+  const rif = await primaVuota(page);
+  await page.click(`[data-r="${rif}"]`);
+  await page.keyboard.type('70');
+  const chiusa = new Promise((fatto) => page.once('close', fatto));
+  await page.close({ runBeforeUnload: true });
+  await chiusa;
+  const g = await giornale(sito);
+  const di = await apriSchede(sito, { stessoStore: true, storage: g ? { ts_giornale: g } : {} });
+  await di.waitForFunction((r) => (sk.mod[r] ?? '') === '70', rif, { timeout: 15000 });
+  assert.equal(await di.$eval(`[data-r="${rif}"]`, (el) => el.textContent), '70');
+  assert.equal((await leggiKv(di, 'mod:' + NOME))[rif], '70');
+  assert.equal(await di.evaluate(() => localStorage.getItem('ts_giornale')), null, 'replayed and stored: the journal is empty');
+});
+
+// The journal a closed tab left behind: its local storage is the profile's, read from a page of the origin.
+async function giornale(s, chiave = 'ts_giornale') {
+  const p = await s.context.newPage();
+  await p.goto(s.base + 'manifest.json');
+  const g = await p.evaluate((k) => localStorage.getItem(k), chiave);
+  await p.close();
+  return g;
+}
+
+test('an old-look card opened while another version is set aside takes the new look and keeps taking edits', async () => {
+  const page = await apriSchede(sito, {
+    storage: { ts_xl_vista: '"stilaro"' },
+    init: [`(${(vecchia) => {
+      if (sessionStorage.getItem('__seminata')) return;
+      sessionStorage.setItem('__seminata', '1');
+      const r = indexedDB.open('tarvela', 1);
+      r.onupgradeneeded = () => r.result.createObjectStore('kv');
+      r.onsuccess = () => {
+        const t = r.result.transaction('kv', 'readwrite');
+        const b = Uint8Array.from(atob(vecchia), (c) => c.charCodeAt(0)).buffer;
+        t.objectStore('kv').put(b, 'copia:La mia scheda.xlsx');
+        t.objectStore('kv').put({ nome: 'La mia scheda.xlsx', dove: '', dati: b.slice(0), quando: 1, perche: 'scartata' }, 'bak_foglio:La mia scheda.xlsx');
+      };
+    }})(${JSON.stringify(fixture('simple.xlsx').toString('base64'))})`],
+  });
+  await page.waitForFunction(() => stil.avviato && $('stCopri').hidden, null, { timeout: 20000 });
+  assert.deepEqual((await leggiBak(page, NOME)).map((b) => b.perche), ['stile', 'scartata']);
+  await page.evaluate(() => stilaro.foglio_vai('E18'));
+  await page.keyboard.type('81');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => /^Salvato in questo browser ✓/.test($('stStato').textContent), null, { timeout: 20000 });
+  assert.equal(cella(await leggiKv(page, 'copia:' + NOME), 'E18'), 81);
+  await page.reload();
+  await caricata(page);
+  assert.equal(await page.evaluate(() => sk.bak.map((b) => b.perche).join()), 'stilaro,stile,scartata');
+});
+
+test('versions set aside pile up newest first; the older one comes back and the present one goes aside', async () => {
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const page = await apriSchede(sito);
+  const rif = await primaVuota(page);
+  await page.evaluate(async ([r]) => {
+    for (const v of ['1', '2']) await tieniDaParte(nomeScheda(), await (await scriviCelle(sk.bytes, { [r]: v })).arrayBuffer(), 'conflitto');
+    // A card of the same name in an account keeps its own list.
+    await tieniDaParte(nomeScheda(), await (await scriviCelle(sk.bytes, { [r]: '9' })).arrayBuffer(), 'conflitto', 'cloud:u1|' + nomeScheda());
+    renderFileBar();
+  }, [rif]);
+  assert.deepEqual((await leggiBak(page, NOME)).map((b) => cella(b.dati, rif)), [2, 1]);
+  assert.deepEqual((await leggiBak(page, NOME, 'cloud:u1')).map((b) => cella(b.dati, rif)), [9]);
+
+  await page.click('#skBottoni button:has-text("Com\'era prima")');
+  const righe = await page.$$eval('#skBak li span', (els) => els.map((e) => e.textContent));
+  assert.equal(righe.length, 2);
+  assert.ok(righe.every((r) => r.endsWith("quello che avevi scritto in Stilaro mentre la scheda veniva cambiata altrove")));
+  await page.click('#skBak li:nth-child(2) button');
+  await page.waitForFunction(() => /^↶ Fatto/.test($('skSalva').textContent));
+  await caricata(page);
+  assert.equal(cella(await leggiKv(page, 'copia:' + NOME), rif), 1);
+  const dopo = await leggiBak(page, NOME);
+  assert.deepEqual(dopo.map((b) => b.perche), ['ripristino', 'conflitto']);
+  assert.deepEqual(dopo.map((b) => cella(b.dati, rif)), [null, 2]);
+});
+
+test('a full list drops the versions the page can make again before the ones only a backup holds', async () => {
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const page = await apriSchede(sito);
+  const perche = await page.evaluate(async () => {
+    const prova = (i) => new Uint8Array([i, 1, 2, 3]).buffer;
+    await tieniDaParte(nomeScheda(), prova(100), 'conflitto');
+    for (let i = 0; i < 12; i++) await tieniDaParte(nomeScheda(), prova(i), i % 4 ? 'stilaro' : 'stile');
+    await tieniDaParte(nomeScheda(), prova(11), 'stilaro');
+    return sk.bak.map((b) => b.perche + new Uint8Array(b.dati)[0]);
+  });
+  assert.equal(perche.length, 8);
+  assert.equal(perche.at(-1), 'conflitto100');
+  assert.deepEqual(perche.slice(0, 7), ['stilaro11', 'stilaro10', 'stilaro9', 'stile8', 'stilaro7', 'stilaro6', 'stilaro5'], 'the same version twice is kept once');
+});
+
+test('a click on the engine reopens the linked file the browser waits to grant', async () => {
+  const page = await apriSchede(sito, { storage: { ts_xl_vista: '"stilaro"' } });
+  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
+  await collega(page);
+  await page.evaluate((n) => sessionStorage.setItem('__permessi', JSON.stringify({ [n]: 'prompt' })), NOME);
+  await page.reload();
+  await caricata(page);
+  assert.equal(await testo(page, '#skStato'), `Collegata a «${NOME}» · tocca la scheda per riaprire il file`);
+  await page.waitForFunction(() => stil.avviato && $('stCopri').hidden, null, { timeout: 20000 });
+  await page.click('#stFoglio');
+  await page.waitForFunction(() => sk.posto === 'file', null, { timeout: 15000 });
+  assert.deepEqual(await page.evaluate(() => window.__richieste), [NOME]);
+});
+
+test('an undo that cannot read the card refuses, and the edits made after the week stay', async () => {
+  const page = await apriSchede(sito);
+  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
+  await collega(page);
+  await page.click('[data-op="piu"]');
+  await page.waitForFunction(() => /^✅ Aggiunta/.test($('skMsg').textContent));
+  await caricata(page);
+  await page.evaluate(async () => {
+    const rif = document.querySelector('td.xin:empty').dataset.r;
+    window.__rif = rif;
+    registra(rif, '64');
+    await salvaNelFile();
+    const leggi = FileSystemFileHandle.prototype.getFile;
+    FileSystemFileHandle.prototype.getFile = function () {
+      FileSystemFileHandle.prototype.getFile = leggi;
+      return Promise.reject(new DOMException('The file could not be read.', 'NotReadableError'));
+    };
+  });
+  await page.evaluate(() => annullaSettimana());
+  assert.match(await testo(page, '#skMsg'), /^Non riesco a leggere la scheda, così non so se dopo la «.+» è cambiata/);
+  const rif = await page.evaluate(() => window.__rif);
+  assert.equal(cella(await leggiDisco(page, NOME), rif), 64);
+  assert.equal(page.dialoghi.length, 0, 'nothing asked, nothing written');
+});
+
+test('a tab closed while the engine\'s save is still on its way leaves the edit aside for the next opening', async () => {
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const page = await apriSchede(sito, { storage: { ts_xl_vista: '"stilaro"' } });
+  await page.waitForFunction(() => stil.avviato && $('stCopri').hidden, null, { timeout: 20000 });
+  // The browser store answers nothing more: the save cannot land before the tab goes.
+  await page.evaluate(() => { window.kvScrivi = () => new Promise(() => {}); });
+  await page.evaluate(() => stilaro.foglio_vai('E18'));
+  await page.keyboard.type('83');
+  await page.keyboard.press('Enter');
+  const chiusa = new Promise((fatto) => page.once('close', fatto));
+  await page.close({ runBeforeUnload: true });
+  await chiusa;
+  const g = await giornale(sito, 'ts_giornale_stilaro');
+  assert.ok(g, 'the engine\'s bytes were kept when the tab went');
+  const di = await apriSchede(sito, { stessoStore: true, storage: { ts_giornale_stilaro: g } });
+  const [messo] = await leggiBak(di, NOME);
+  assert.equal(messo.perche, 'sospesa');
+  assert.equal(cella(messo.dati, 'E18'), 83);
+  assert.match(await testo(di, '#skMsg'), /^Quello che avevi scritto in Stilaro prima di chiudere la pagina/);
+});
+
+test('a card added while the shown one keeps unwritten edits: declining the switch adds no message, the edits stay', async () => {
+  const page = await apriSchede(sito);
+  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
+  await collega(page);
+  await page.evaluate(async () => {
+    window.__bloccato = true;
+    registra(document.querySelector('td.xin:empty').dataset.r, '59');
+    await salvaNelFile();
+  });
+  page.rifiuta = true;
+  page.once('filechooser', (fc) => fc.setFiles({ name: 'Nuova.xlsx', mimeType: 'application/octet-stream', buffer: fixture('one-week.xlsx') }));
+  await page.evaluate(() => aggiungiScheda());
+  assert.match(page.dialoghi.at(-1), /^Quello che hai scritto in questa scheda non si è potuto salvare nel file\. Cambio scheda lo stesso\?/);
+  assert.doesNotMatch(await testo(page, '#skMsg'), /Aggiunta/);
+  assert.equal(await page.evaluate(() => [nomeScheda(), Object.values(sk.attesa).join()].join()), `${NOME},59`);
+});
+
+test('an error whose words hold an apostrophe reads as written in the card\'s status line', async () => {
+  const page = await apriSchede(sito);
+  await page.evaluate(() => renderFileBar(new Error("manca l'ultima riga")));
+  assert.equal(await testo(page, '#skStato'), "Qualcosa è andato storto: manca l'ultima riga. Il file non è stato toccato.");
+});
