@@ -50,8 +50,12 @@ export async function cammina(banco, comandi, { registro = () => {} } = {}) {
     await apriTab(r, 0);
     await fc.asyncModelRun(() => ({ model: m, real: r }), comandi);
     await fine(r);
-    const perse = await perdite(m, await leggiArchivio(r), CARTA);
-    return { perse, diario: r.diario, errori: r.errori, modello: m };
+    const archivio = await leggiArchivio(r);
+    const perse = await perdite(m, archivio, CARTA);
+    // A journal of typed values still waiting after the card was opened again was never replayed.
+    const giornale = archivio.locale.ts_giornale && archivio.locale.ts_giornale !== '[]' && archivio.locale.ts_giornale !== '{}'
+      ? archivio.locale.ts_giornale : '';
+    return { perse, giornale, diario: r.diario, errori: r.errori, modello: m };
   } catch (e) {
     e.diario = r.diario;
     throw e;
@@ -64,6 +68,7 @@ export const daTesto = (righe) => righe.map(([nome, ...args]) => comando(nome, .
 
 export function resoconto(esito) {
   return `${descriviPerdite(esito.perse)}\npercorso:\n${esito.diario.join('\n')}`
+    + (esito.giornale ? `\ngiornale ancora in attesa: ${esito.giornale}` : '')
     + (esito.errori.length ? `\nerrori della pagina:\n${esito.errori.join('\n')}` : '');
 }
 

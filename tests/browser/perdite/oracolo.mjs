@@ -82,7 +82,8 @@ export async function versioniDi(archivio, carta, originale) {
   if (ambito === 'dispositivo') {
     const copia = archivio.kv['copia:' + nome];
     const mod = archivio.kv['mod:' + nome];
-    const base = eByte(copia) ? copia : eByte(archivio.kv['cache:' + nome]) ? archivio.kv['cache:' + nome] : originale;
+    // Without a stored copy the typed boxes lie over the reserve copy, or the card read beside the page.
+    const base = [copia, archivio.kv['cache:' + nome], archivio.kv['sito:' + nome]].find(eByte) || originale;
     if (eByte(copia) || (mod && typeof mod === 'object')) {
       const letto = await celleDi(base);
       const celle = new Map(letto.celle);
