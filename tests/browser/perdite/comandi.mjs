@@ -68,6 +68,8 @@ class Scrivi {
     await box.click();
     await page.keyboard.press('Control+A');
     await page.keyboard.type(this.valore);
+    // A box redrawn under the fingers shows the member that the value did not go in.
+    if (await box.count() !== 1 || (await box.innerText()).trim() !== this.valore) return r.nota(`${this.constructor.name} : la casella non mostra ${this.valore}`);
     const v = annota(m, carta, 'tab' + this.tab, cella, this.valore);
     if (this.fine === 'subito') return;
     if (this.fine === 'tab') await page.keyboard.press('Tab');
@@ -97,6 +99,9 @@ class ScriviStilaro {
     await page.evaluate((rif) => stilaro.foglio_vai(rif), cella);
     await page.keyboard.type(this.valore);
     await page.keyboard.press('Enter');
+    if (!(await page.evaluate((n) => stilaro.foglio_da_salvare() || window.__righe.stStato > n, prima))) {
+      return r.nota(`${this.constructor.name} : i tasti non sono arrivati a Stilaro`);
+    }
     const v = annota(m, carta, 'tab' + this.tab, cella, this.valore);
     if (this.fine === 'subito') return;
     await page.waitForFunction((n) => window.__righe.stStato > n && !stilaro.foglio_da_salvare(), prima, ATTESA).catch(() => {});
