@@ -289,10 +289,17 @@ class AltroDispositivo {
   constructor(i, valore) { Object.assign(this, { i, valore }); }
   check() { return true; }
   async run(m, r) {
-    const o = r.f.oggetti.get(OGGETTO_CLOUD);
-    if (!o) return r.nota(`${this.constructor.name} : nessun oggetto`);
     const cella = CELLE.altro[this.i % CELLE.altro.length];
-    r.f.oggetti.set(OGGETTO_CLOUD, { byte: await conCella(Buffer.from(o.byte), cella, this.valore), tipo: TIPO_XLSX });
+    // Written only on the version it was made from, as a careful client would: a save of the page
+    // landing meanwhile is read again, never overwritten by this writer.
+    for (;;) {
+      const o = r.f.oggetti.get(OGGETTO_CLOUD);
+      if (!o) return r.nota(`${this.constructor.name} : nessun oggetto`);
+      const nuovo = await conCella(Buffer.from(o.byte), cella, this.valore);
+      if (r.f.oggetti.get(OGGETTO_CLOUD) !== o) continue;
+      r.f.oggetti.set(OGGETTO_CLOUD, { byte: nuovo, tipo: TIPO_XLSX });
+      break;
+    }
     annota(m, `cloud:${ATLETA.id}|${SCHEDA}`, 'altro', cella, this.valore);
   }
 }
