@@ -22,4 +22,10 @@ export const TROVATI = [
     comandi: [['Vista', 0], ['ApriSeconda'], ['ScriviStilaro', 1, 0, '500', 'attesa'], ['ScriviStilaro', 0, 0, '447', 'attesa'],
       ['ScriviStilaro', 1, 1, '501', 'attesa'], ['ScriviStilaro', 0, 1, '448', 'attesa']],
   },
+  {
+    seme: null,
+    cosa: 'the instructor writes the cloud card while the engine\'s save of a value just typed is under way',
+    aperto: 'timing: the save reads the object to compare, sets the previous version aside, then uploads; a write landing in between is overwritten with no backup',
+    comandi: [['Entra'], ['Vista', 0], ['ScriviStilaro', 0, 0, '701', 'subito'], ['AltroDispositivo', 0, '702']],
+  },
 ];
