@@ -28,4 +28,10 @@ export const TROVATI = [
     aperto: 'timing: the save reads the object to compare, sets the previous version aside, then uploads; a write landing in between is overwritten with no backup',
     comandi: [['Entra'], ['Vista', 0], ['ScriviStilaro', 0, 0, '701', 'subito'], ['AltroDispositivo', 0, '702']],
   },
+  {
+    seme: 501,
+    cosa: 'an engine value the cloud refused once, then the tab closed without the leave-page question',
+    aperto: 'the engine\'s refused save is journalled only when the page is left, so a tab that ends without that step loses it',
+    comandi: [['Entra'], ['Guasto', 'cloud'], ['Vista', 0], ['ScriviStilaro', 0, 0, '722', 'attesa'], ['Chiudi', 0, false]],
+  },
 ];
