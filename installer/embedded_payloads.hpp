@@ -10,6 +10,7 @@ extern "C" {
 extern const std::byte tarvela_payload_app_start[], tarvela_payload_app_end[];
 extern const std::byte tarvela_payload_loader_start[], tarvela_payload_loader_end[];
 extern const std::byte tarvela_payload_icon_start[], tarvela_payload_icon_end[];
+extern const std::byte tarvela_payload_uninstaller_start[], tarvela_payload_uninstaller_end[];
 }
 
 namespace installer {
@@ -19,6 +20,7 @@ inline Build embedded_build() {
       std::span(tarvela_payload_app_start, tarvela_payload_app_end),
       std::span(tarvela_payload_loader_start, tarvela_payload_loader_end),
       std::span(tarvela_payload_icon_start, tarvela_payload_icon_end),
+      std::span(tarvela_payload_uninstaller_start, tarvela_payload_uninstaller_end),
       embedded_build_id,
   };
 }

@@ -6,13 +6,10 @@
 #include "messages.hpp"
 #include "shortcuts.hpp"
 #include "stamp.hpp"
+#include "uninstall_entry.hpp"
 
 namespace installer {
 namespace {
-
-OsString describe(Platform& platform, OsError error) {
-  return error_text(platform.system_message(error.code), error.code);
-}
 
 // Nothing on success, else the message to show.
 std::optional<OsString> install(Platform& platform, const InstallLayout& layout, const Build& build) {
@@ -37,8 +34,14 @@ std::optional<OsString> install(Platform& platform, const InstallLayout& layout,
   if (auto failure = staged_write(platform, layout.icon, build.icon)) {
     return messages::icon_not_written(describe(platform, *failure));
   }
+  if (auto failure = staged_write(platform, layout.uninstaller, build.uninstaller)) {
+    return messages::uninstaller_not_written(describe(platform, *failure));
+  }
   platform.initialise_com();
   place_shortcuts(platform, layout);
+  // Like a shortcut, a missing entry is no reason to stop: the next update writes it.
+  const std::uint64_t size = build.app.size() + build.loader.size() + build.icon.size() + build.uninstaller.size();
+  platform.write_user_registry_key(OsString(uninstall_key), uninstall_entry(layout, build.id, size));
   // Written last: an install that stopped earlier is repeated by the next run.
   if (auto failure = staged_write(platform, layout.stamp, std::as_bytes(std::span(build.id)))) {
     return messages::stamp_not_written(describe(platform, *failure));
@@ -48,10 +51,15 @@ std::optional<OsString> install(Platform& platform, const InstallLayout& layout,
 
 }  // namespace
 
+OsString describe(Platform& platform, OsError error) {
+  return error_text(platform.system_message(error.code), error.code);
+}
+
 bool installed_build_is_current(Platform& platform, const InstallLayout& layout, const Build& build) {
   // A matching stamp does not bring back a deleted or truncated payload.
   const std::pair<const OsString&, std::size_t> payloads[] = {
-      {layout.app, build.app.size()}, {layout.loader, build.loader.size()}, {layout.icon, build.icon.size()}};
+      {layout.app, build.app.size()}, {layout.loader, build.loader.size()}, {layout.icon, build.icon.size()},
+      {layout.uninstaller, build.uninstaller.size()}};
   for (const auto& [path, size] : payloads) {
     if (platform.file_size(path) != size) return false;
   }

@@ -14,8 +14,12 @@ struct Build {
   std::span<const std::byte> app;
   std::span<const std::byte> loader;
   std::span<const std::byte> icon;
+  std::span<const std::byte> uninstaller;
   std::string_view id;
 };
+
+// The error text of a failed system call.
+OsString describe(Platform& platform, OsError error);
 
 // True when every payload is there with this build's size and the stamp names
 // this build.

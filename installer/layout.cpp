@@ -26,7 +26,15 @@ InstallLayout install_layout(OsStringView local_app_data) {
   layout.app = join_path(layout.folder, OS_TEXT("TarvelaSorveloApp.exe"));
   layout.loader = join_path(layout.folder, OS_TEXT("WebView2Loader.dll"));
   layout.icon = join_path(layout.folder, OS_TEXT("icona.ico"));
+  layout.uninstaller = join_path(layout.folder, OS_TEXT("disinstalla.exe"));
   layout.stamp = join_path(layout.folder, OS_TEXT("versione.txt"));
+  return layout;
+}
+
+DataLayout data_layout(OsStringView local_app_data) {
+  DataLayout layout;
+  layout.parent = join_path(local_app_data, product_name);
+  layout.folder = join_path(layout.parent, OS_TEXT("dati"));
   return layout;
 }
 

@@ -12,6 +12,7 @@ struct InstallLayout {
   OsString app;
   OsString loader;
   OsString icon;
+  OsString uninstaller;
   OsString stamp;
 };
 
@@ -20,6 +21,15 @@ struct InstallLayout {
 OsString join_path(OsStringView base, OsStringView component);
 
 InstallLayout install_layout(OsStringView local_app_data);
+
+// The app's own data (the web view's storage), outside the install folder:
+// LOCALAPPDATA + product name + "dati". `parent` is the product's folder.
+struct DataLayout {
+  OsString parent;
+  OsString folder;
+};
+
+DataLayout data_layout(OsStringView local_app_data);
 
 // True for a path that depends on no current folder or drive: one that starts
 // with "/" here, with a drive letter and its root or with two separators (a

@@ -43,6 +43,10 @@ OsString icon_not_written(OsStringView error) {
   return concat({OS_TEXT("Non riesco a scrivere l'icona: "), error});
 }
 
+OsString uninstaller_not_written(OsStringView error) {
+  return concat({OS_TEXT("Non riesco a scrivere disinstalla.exe: "), error});
+}
+
 OsString stamp_not_written(OsStringView error) {
   return concat({OS_TEXT("Non riesco a scrivere versione.txt: "), error});
 }

@@ -17,6 +17,7 @@ OsString folder_not_created(OsStringView folder, OsStringView error);
 OsString app_not_replaced(OsStringView error);
 OsString loader_not_written(OsStringView error);
 OsString icon_not_written(OsStringView error);
+OsString uninstaller_not_written(OsStringView error);
 OsString stamp_not_written(OsStringView error);
 OsString app_not_started(OsStringView error);
 

@@ -1,7 +1,9 @@
 #pragma once
-// The install run's platform on Linux, for development and tests: real files
-// and processes; a shortcut is a small text file and the error box goes to
-// standard error.
+// The install and uninstall runs' platform on Linux, for development and
+// tests: real files and processes; a shortcut is a small text file, the
+// registry lives in this object, and boxes go to standard error.
+#include <map>
+
 #include "platform.hpp"
 
 namespace installer {
@@ -23,6 +25,25 @@ class PosixPlatform : public Platform {
   Failure start_process(const OsString& program, const OsString& working_directory) override;
   void error_box(const OsString& text) override;
   OsString system_message(std::uint32_t code) override;
+
+  Failure write_user_registry_key(const OsString& key, const std::vector<RegistryValue>& values) override;
+  Failure remove_user_registry_key(const OsString& key) override;
+  Failure remove_folder(const OsString& path) override;
+  Failure remove_tree(const OsString& path) override;
+  // No one is there to answer: the question goes to standard error and the answer is No.
+  bool ask(const OsString& text, Question question) override;
+  // Asks with SIGTERM and waits up to ten seconds.
+  bool close_program(const OsString& program) override;
+  void pause(std::chrono::milliseconds duration) override;
+  bool is_this_program(const OsString& path) override;
+  // The copy is unlinked as soon as it runs.
+  Failure start_temporary_copy() override;
+
+  // Every key these runs wrote, with its values.
+  const std::map<OsString, std::vector<RegistryValue>>& user_registry() const { return user_registry_; }
+
+ private:
+  std::map<OsString, std::vector<RegistryValue>> user_registry_;
 };
 
 }  // namespace installer

@@ -13,14 +13,18 @@ std::vector<OsString> shortcut_folders(Platform& platform) {
   return folders;
 }
 
-void place_shortcuts(Platform& platform, const InstallLayout& layout) {
-  const ShortcutTarget target{layout.app, layout.folder, layout.icon, OsString(shortcut_description)};
+OsString shortcut_path(OsStringView folder) {
   OsString file_name(product_name);
   file_name += OS_TEXT(".lnk");
+  return join_path(folder, file_name);
+}
+
+void place_shortcuts(Platform& platform, const InstallLayout& layout) {
+  const ShortcutTarget target{layout.app, layout.folder, layout.icon, OsString(shortcut_description)};
   for (const OsString& folder : shortcut_folders(platform)) {
     // A folder that cannot be made shows up as a failed save just below.
     platform.create_folder(folder);
-    platform.save_shortcut(join_path(folder, file_name), target);
+    platform.save_shortcut(shortcut_path(folder), target);
   }
 }
 

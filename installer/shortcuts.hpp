@@ -15,6 +15,9 @@ inline constexpr OsStringView shortcut_description =
 // cannot give.
 std::vector<OsString> shortcut_folders(Platform& platform);
 
+// Where the shortcut in one of those folders lies.
+OsString shortcut_path(OsStringView folder);
+
 // Every failure only means that one shortcut is missing: nothing is reported.
 void place_shortcuts(Platform& platform, const InstallLayout& layout);
 

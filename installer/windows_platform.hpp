@@ -1,5 +1,5 @@
 #pragma once
-// The install run's platform on Windows.
+// The install and uninstall runs' platform on Windows.
 #include "platform.hpp"
 
 namespace installer {
@@ -19,6 +19,18 @@ class WindowsPlatform : public Platform {
   Failure start_process(const OsString& program, const OsString& working_directory) override;
   void error_box(const OsString& text) override;
   OsString system_message(std::uint32_t code) override;
+
+  Failure write_user_registry_key(const OsString& key, const std::vector<RegistryValue>& values) override;
+  Failure remove_user_registry_key(const OsString& key) override;
+  Failure remove_folder(const OsString& path) override;
+  Failure remove_tree(const OsString& path) override;
+  bool ask(const OsString& text, Question question) override;
+  // Sends WM_CLOSE to the top-level windows of every process running the
+  // program and waits up to ten seconds for those processes to end.
+  bool close_program(const OsString& program) override;
+  void pause(std::chrono::milliseconds duration) override;
+  bool is_this_program(const OsString& path) override;
+  Failure start_temporary_copy() override;
 };
 
 }  // namespace installer

@@ -86,9 +86,9 @@ test('versions set aside pile up newest first; the older one comes back and the 
   assert.deepEqual((await leggiBak(page, NOME, 'cloud:u1')).map((b) => cella(b.dati, rif)), [9]);
 
   await page.click('#skBottoni button:has-text("Com\'era prima")');
-  const righe = await page.$$eval('#skBak li span', (els) => els.map((e) => e.textContent));
+  const righe = await page.$$eval('#skBak li span', (els) => els.map((e) => e.lastChild.textContent));
   assert.equal(righe.length, 2);
-  assert.ok(righe.every((r) => r.endsWith("quello che avevi scritto in Stilaro mentre la scheda veniva cambiata altrove")));
+  assert.ok(righe.every((r) => r === 'quello che avevi scritto in Stilaro mentre la scheda veniva cambiata altrove'));
   await page.click('#skBak li:nth-child(2) button');
   await page.waitForFunction(() => /^↶ Fatto/.test($('skSalva').textContent));
   await caricata(page);

@@ -74,15 +74,15 @@ class RecordingPlatform : public PosixPlatform {
 };
 
 struct Payloads {
-  std::string app, loader, icon, id;
+  std::string app, loader, icon, uninstaller, id;
 
   explicit Payloads(std::string_view variant)
       : app("MZ app " + std::string(variant)), loader("MZ loader " + std::string(variant)),
-        icon("icon " + std::string(variant)) {
-    id = build_id({as_bytes(app), as_bytes(loader), as_bytes(icon)});
+        icon("icon " + std::string(variant)), uninstaller("MZ uninstaller " + std::string(variant)) {
+    id = build_id({as_bytes(app), as_bytes(loader), as_bytes(icon), as_bytes(uninstaller)});
   }
   static std::span<const std::byte> as_bytes(const std::string& s) { return std::as_bytes(std::span(s)); }
-  Build build() const { return Build{as_bytes(app), as_bytes(loader), as_bytes(icon), id}; }
+  Build build() const { return Build{as_bytes(app), as_bytes(loader), as_bytes(icon), as_bytes(uninstaller), id}; }
 };
 
 class InstallRun : public ::testing::Test {
@@ -103,6 +103,7 @@ class InstallRun : public ::testing::Test {
     EXPECT_EQ(read_all(folder / "TarvelaSorveloApp.exe"), payloads.app);
     EXPECT_EQ(read_all(folder / "WebView2Loader.dll"), payloads.loader);
     EXPECT_EQ(read_all(folder / "icona.ico"), payloads.icon);
+    EXPECT_EQ(read_all(folder / "disinstalla.exe"), payloads.uninstaller);
     EXPECT_EQ(read_all(folder / "versione.txt"), payloads.id);
   }
 
@@ -123,8 +124,8 @@ TEST_F(InstallRun, FirstRunInstallsPlacesShortcutsAndStartsTheApp) {
 
   EXPECT_TRUE(platform.boxes.empty());
   expect_installed(first);
-  EXPECT_EQ(names_in_folder(),
-            (std::set<std::string>{"TarvelaSorveloApp.exe", "WebView2Loader.dll", "icona.ico", "versione.txt"}));
+  EXPECT_EQ(names_in_folder(), (std::set<std::string>{"TarvelaSorveloApp.exe", "WebView2Loader.dll", "icona.ico",
+                                                      "disinstalla.exe", "versione.txt"}));
   EXPECT_EQ(read_all(icons / "Start" / "Tarvela Sorvelo.lnk"), expected_shortcut());
   EXPECT_EQ(read_all(icons / "Desktop" / "Tarvela Sorvelo.lnk"), expected_shortcut());
   EXPECT_EQ(platform.com_initialisations, 1);
@@ -149,7 +150,7 @@ TEST_F(InstallRun, SecondRunOnlyStartsTheApp) {
 
 TEST_F(InstallRun, MissingOrCutPayloadIsInstalledAgainDespiteAMatchingStamp) {
   run(platform, first.build());
-  for (const char* name : {"WebView2Loader.dll", "icona.ico"}) {
+  for (const char* name : {"WebView2Loader.dll", "icona.ico", "disinstalla.exe"}) {
     fs::remove(folder / name);
     run(platform, first.build());
     expect_installed(first);
@@ -164,7 +165,7 @@ TEST_F(InstallRun, MissingOrCutPayloadIsInstalledAgainDespiteAMatchingStamp) {
   run(platform, first.build());
   EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non riesco a scrivere l'icona: Is a directory (os error 21)"});
   EXPECT_FALSE(fs::exists(folder / "versione.txt"));
-  EXPECT_EQ(platform.started.size(), 5u);
+  EXPECT_EQ(platform.started.size(), 6u);
 }
 
 TEST_F(InstallRun, UpdateCutOffAtAnyStepIsNeverTakenForAnInstall) {
@@ -304,6 +305,18 @@ TEST_F(InstallRun, UnwritableIconIsReported) {
 
   EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non riesco a scrivere l'icona: Is a directory (os error 21)"});
   EXPECT_FALSE(fs::exists(folder / "versione.txt"));
+}
+
+TEST_F(InstallRun, UnwritableUninstallerStopsBeforeTheStamp) {
+  fs::create_directories(folder / "disinstalla.nuovo");
+
+  run(platform, first.build());
+
+  EXPECT_EQ(platform.boxes,
+            std::vector<OsString>{"Non riesco a scrivere disinstalla.exe: Is a directory (os error 21)"});
+  EXPECT_EQ(read_all(folder / "icona.ico"), first.icon);
+  EXPECT_FALSE(fs::exists(folder / "versione.txt"));
+  EXPECT_TRUE(platform.started.empty());
 }
 
 TEST_F(InstallRun, UnwritableStampIsReportedAfterTheShortcuts) {

@@ -11,7 +11,14 @@ TEST(InstallLayout, AllFilesLieInProgramsTarvelaSorvelo) {
   EXPECT_EQ(layout.app, "/home/ada/.local/Programs/Tarvela Sorvelo/TarvelaSorveloApp.exe");
   EXPECT_EQ(layout.loader, "/home/ada/.local/Programs/Tarvela Sorvelo/WebView2Loader.dll");
   EXPECT_EQ(layout.icon, "/home/ada/.local/Programs/Tarvela Sorvelo/icona.ico");
+  EXPECT_EQ(layout.uninstaller, "/home/ada/.local/Programs/Tarvela Sorvelo/disinstalla.exe");
   EXPECT_EQ(layout.stamp, "/home/ada/.local/Programs/Tarvela Sorvelo/versione.txt");
+}
+
+TEST(DataLayout, TheAppsDataLiesOutsideTheInstallFolder) {
+  const DataLayout data = data_layout("/home/ada/.local");
+  EXPECT_EQ(data.parent, "/home/ada/.local/Tarvela Sorvelo");
+  EXPECT_EQ(data.folder, "/home/ada/.local/Tarvela Sorvelo/dati");
 }
 
 TEST(InstallLayout, JoinsWithoutDoublingOrLeadingSeparators) {

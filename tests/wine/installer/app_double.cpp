@@ -1,7 +1,9 @@
 // Stands in for the app in the installer's Wine tests. It appends one line to
 // the file named by TARVELA_PROVA_REGISTRO: its variant, working directory and
 // command line. While the file named by TARVELA_PROVA_TIENI_APERTA exists it
-// keeps running, as an open app window would; then it appends "chiusa".
+// keeps running with a window, as the app would; then it appends "chiusa".
+// Asked to close its window, it appends "chiusura chiesta" and ends, unless
+// TARVELA_PROVA_IGNORA_CHIUSURA is set.
 #include <windows.h>
 
 #include <string>
@@ -33,17 +35,47 @@ void append_line(const std::wstring& log, const std::wstring& line) {
   CloseHandle(file);
 }
 
+bool close_asked = false;
+
+LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CLOSE) {
+    close_asked = true;
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// Without a display there is no window, and only the file ends the wait.
+void open_window(HINSTANCE instance) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = window_procedure;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = L"TarvelaProvaApp";
+  RegisterClassW(&window_class);
+  CreateWindowExW(0, window_class.lpszClassName, L"Tarvela Sorvelo (prova)", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                  320, 200, nullptr, nullptr, instance, nullptr);
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::wstring log = variable(L"TARVELA_PROVA_REGISTRO");
   wchar_t folder[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, folder);
   append_line(log, std::wstring(L"" TARVELA_PROVA_VARIANTE) + L"\t" + folder + L"\t" + GetCommandLineW());
   const std::wstring hold = variable(L"TARVELA_PROVA_TIENI_APERTA");
   if (!hold.empty()) {
+    open_window(instance);
+    const bool ignore_close = !variable(L"TARVELA_PROVA_IGNORA_CHIUSURA").empty();
     for (int waited = 0; waited < 1200 && GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES; ++waited) {
-      Sleep(100);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+      if (close_asked) {
+        close_asked = false;
+        append_line(log, L"chiusura chiesta");
+        if (!ignore_close) break;
+      }
     }
     append_line(log, L"chiusa");
   }

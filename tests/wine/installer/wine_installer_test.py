@@ -23,7 +23,7 @@ INSTALLER_MESSAGE_STARTS = ("Non trovo la cartella AppData", "Non riesco a crear
 APP_OPEN_MESSAGE = ("Non riesco ad aggiornare l'app: forse e' aperta.\n"
                     "Chiudi la finestra di Tarvela Sorvelo e riapri questo file.\n\n"
                     "(Access denied. (os error 5))")
-FILES = ("TarvelaSorveloApp.exe", "WebView2Loader.dll", "icona.ico", "versione.txt")
+FILES = ("TarvelaSorveloApp.exe", "WebView2Loader.dll", "icona.ico", "disinstalla.exe", "versione.txt")
 
 
 def fail(message):
@@ -164,7 +164,7 @@ class Case:
         if not self.app_log.exists():
             return []
         lines = self.app_log.read_text(encoding="utf-8").splitlines()
-        return [line.split("\t") for line in lines if line != "chiusa"]
+        return [line.split("\t") for line in lines if line not in ("chiusa", "chiusura chiesta")]
 
     def wait_for_app_starts(self, count):
         wait_for(lambda: len(self.app_starts()) >= count, f"app start number {count}")
@@ -192,10 +192,11 @@ class Case:
     def check_installed(self, app, loader, icon, folder=None):
         folder = folder or self.folder
         check_equal(sorted(p.name for p in folder.iterdir()), sorted(FILES), "files in the install folder")
-        for name, payload in zip(FILES, (app, loader, icon)):
+        payloads = (app, loader, icon, self.options.uninstaller)
+        for name, payload in zip(FILES, payloads):
             if (folder / name).read_bytes() != Path(payload).read_bytes():
                 fail(f"{name} differs from its payload {payload}")
-        check_equal((folder / "versione.txt").read_bytes(), fnv1a((app, loader, icon)).encode(), "build stamp")
+        check_equal((folder / "versione.txt").read_bytes(), fnv1a(payloads).encode(), "build stamp")
 
     def snapshot(self, *folders):
         return {str(p): (p.stat().st_mtime_ns, p.read_bytes())
@@ -297,7 +298,8 @@ def case_app_running(case, o):
         if (case.folder / name).read_bytes() != Path(payload).read_bytes():
             fail(f"{name} is not {payload}")
     check_equal((case.folder / "WebView2Loader.dll").stat().st_mtime_ns, loader_time, "loader untouched")
-    check_equal((case.folder / "versione.txt").read_text(), fnv1a((o.app_a, o.loader, o.icon_a)), "old stamp")
+    check_equal((case.folder / "versione.txt").read_text(), fnv1a((o.app_a, o.loader, o.icon_a, o.uninstaller)),
+                "old stamp")
     check_equal(len(case.app_starts()), 1, "app starts while the update failed")
 
     case.hold.unlink()
@@ -325,6 +327,7 @@ def case_update_order(case, o):
         ("FlushFileBuffers",), ("MoveFileExW", "TarvelaSorveloApp.nuovo", "TarvelaSorveloApp.exe", moved),
         ("FlushFileBuffers",), ("MoveFileExW", "WebView2Loader.nuovo", "WebView2Loader.dll", moved),
         ("FlushFileBuffers",), ("MoveFileExW", "icona.nuovo", "icona.ico", moved),
+        ("FlushFileBuffers",), ("MoveFileExW", "disinstalla.nuovo", "disinstalla.exe", moved),
         ("FlushFileBuffers",), ("MoveFileExW", "versione.nuovo", "versione.txt", moved),
     ], "file changes of the update")
     case.check_installed(o.app_b, o.loader, o.icon_b)
@@ -407,7 +410,7 @@ def case_real_installer(case, o):
     imports = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", o.real], capture_output=True, text=True,
                              check=True).stdout
     dlls = set(re.findall(r"DLL Name: (\S+)", imports))
-    if not dlls <= {"KERNEL32.dll", "msvcrt.dll", "ole32.dll", "SHELL32.dll", "USER32.dll"}:
+    if not dlls <= {"KERNEL32.dll", "msvcrt.dll", "ole32.dll", "SHELL32.dll", "USER32.dll", "ADVAPI32.dll"}:
         fail(f"installer imports {dlls}")
 
     web_host = Path(o.web_host)
@@ -444,7 +447,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--work", type=Path, required=True)
     for name in ("installer-a", "installer-b", "app-a", "app-b", "loader", "icon-a", "icon-b", "lnk-reader",
-                 "real", "real-app", "real-icon", "web-host", "site"):
+                 "real", "real-app", "real-icon", "web-host", "site", "uninstaller"):
         parser.add_argument(f"--{name}", required=True)
     parser.add_argument("case", choices=["prepare", "remove", *CASES])
     options = parser.parse_args()
