@@ -34,4 +34,10 @@ export const TROVATI = [
     aperto: 'the engine\'s refused save is journalled only when the page is left, so a tab that ends without that step loses it',
     comandi: [['Entra'], ['Guasto', 'cloud'], ['Vista', 0], ['ScriviStilaro', 0, 0, '722', 'attesa'], ['Chiudi', 0, false]],
   },
+  {
+    seme: 523,
+    cosa: 'a load typed in an added card, then another card chosen within the pause',
+    aperto: 'the box is recorded on leaving it while the switch is already under way, and the load is not in the card it was typed in',
+    comandi: [['AggiungiScheda'], ['Scrivi', 0, 7, '531', 'subito'], ['CambiaScheda'], ['Guasto', 'file']],
+  },
 ];
