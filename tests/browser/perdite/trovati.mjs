@@ -1,0 +1,43 @@
+// Walks that lost something once, shortest form found, kept for good. `aperto` says what the
+// page still loses on it; a case whose loss is mended loses its `aperto` and must then pass.
+export const TROVATI = [
+  {
+    seme: 10,
+    cosa: 'a value typed in the engine, then the tab reloaded within the engine\'s pause',
+    comandi: [['Vista', 0], ['ScriviStilaro', 0, 3, '169', 'subito'], ['Ricarica', 0]],
+  },
+  {
+    seme: null,
+    cosa: 'a load typed in the table, then the tab closed within the pause before it is recorded',
+    comandi: [['Scrivi', 0, 0, '555', 'subito'], ['Chiudi', 0, true]],
+  },
+  {
+    seme: null,
+    cosa: 'another device writes the cloud card, then an engine save of this one overwrites it',
+    comandi: [['Entra'], ['Vista', 0], ['AltroDispositivo', 0, '321'], ['ScriviStilaro', 0, 0, '445', 'attesa']],
+  },
+  {
+    seme: null,
+    cosa: 'two engine saves in a row meet a copy changed by the other tab: the second backup replaces the first',
+    comandi: [['Vista', 0], ['ApriSeconda'], ['ScriviStilaro', 1, 0, '500', 'attesa'], ['ScriviStilaro', 0, 0, '447', 'attesa'],
+      ['ScriviStilaro', 1, 1, '501', 'attesa'], ['ScriviStilaro', 0, 1, '448', 'attesa']],
+  },
+  {
+    seme: null,
+    cosa: 'the instructor writes the cloud card while the engine\'s save of a value just typed is under way',
+    aperto: 'timing: the save reads the object to compare, sets the previous version aside, then uploads; a write landing in between is overwritten with no backup',
+    comandi: [['Entra'], ['Vista', 0], ['ScriviStilaro', 0, 0, '701', 'subito'], ['AltroDispositivo', 0, '702']],
+  },
+  {
+    seme: 501,
+    cosa: 'an engine value the cloud refused once, then the tab closed without the leave-page question',
+    aperto: 'the engine\'s refused save is journalled only when the page is left, so a tab that ends without that step loses it',
+    comandi: [['Entra'], ['Guasto', 'cloud'], ['Vista', 0], ['ScriviStilaro', 0, 0, '722', 'attesa'], ['Chiudi', 0, false]],
+  },
+  {
+    seme: 523,
+    cosa: 'a load typed in an added card, then another card chosen within the pause',
+    aperto: 'the box is recorded on leaving it while the switch is already under way, and the load is not in the card it was typed in',
+    comandi: [['AggiungiScheda'], ['Scrivi', 0, 7, '531', 'subito'], ['CambiaScheda'], ['Guasto', 'file']],
+  },
+];
