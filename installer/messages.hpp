@@ -18,6 +18,7 @@ OsString app_not_replaced(OsStringView error);
 OsString loader_not_written(OsStringView error);
 OsString icon_not_written(OsStringView error);
 OsString stamp_not_written(OsStringView error);
+OsString stamp_not_removed(OsStringView error);
 OsString app_not_started(OsStringView error);
 
 }  // namespace messages

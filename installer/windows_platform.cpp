@@ -145,7 +145,8 @@ Failure WindowsPlatform::remove_file(const OsString& path) {
 }
 
 Failure WindowsPlatform::move_replace(const OsString& from, const OsString& to) {
-  // Write-through: the move is on the disk before the next file is touched.
+  // Write-through only waits for the data of a move made as a copy across volumes; a rename
+  // within the folder may still reach the disk later. The staged file's data was flushed first.
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return last_error();
   }
