@@ -49,15 +49,16 @@ async function openStartupPage(siteUrl, { flag = false, noTimer = false } = {}) 
     });
   }
   if (flag) {
-    await page.goto(`${server.base}nulla`);
+    await page.goto(`${server.base}nulla`, { timeout: HANG_GUARD });
     await page.evaluate(() => localStorage.setItem('online_aperto', '1'));
   }
   const started = Date.now();
-  await page.goto(`${server.base}avvio.html`);
+  // Not until "load": a probe that never answers holds the load event until the page moves on.
+  await page.goto(`${server.base}avvio.html`, { waitUntil: 'commit', timeout: HANG_GUARD });
   return { page, server, started, errors };
 }
 
-const storedFlag = (page, base) => page.goto(`${base}nulla`).then(() => page.evaluate(() => localStorage.getItem('online_aperto')));
+const storedFlag = (page, base) => page.goto(`${base}nulla`, { timeout: HANG_GUARD }).then(() => page.evaluate(() => localStorage.getItem('online_aperto')));
 
 test('an unreachable public site leads to the local copy at once', async () => {
   const { page, server } = await openStartupPage('http://127.0.0.1:9/', { noTimer: true });
