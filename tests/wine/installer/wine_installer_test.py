@@ -98,7 +98,7 @@ def prepare(work):
     subprocess.run(["wineboot", "-i"], env=wine.env, check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=180)
     relayed = ("user32.MessageBoxW;kernel32.DeleteFileW;kernel32.FlushFileBuffers;kernel32.MoveFileExW;"
-               "kernel32.CreateMutexW")
+               "kernel32.CreateMutexW;kernel32.SetDefaultDllDirectories")
     wine.run("reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", relayed, "/f")
     wine.stop()
 
@@ -139,11 +139,12 @@ class Case:
         self.wine.stop()
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def run_installer(self, installer, local_app_data="default", icons_in=None, hold_app=False, cwd=None):
+    def run_installer(self, installer, local_app_data="default", icons_in=None, hold_app=False, cwd=None,
+                      extra_env=None):
         """Runs one installer to its end; returns the message boxes it logged."""
         self.runs += 1
         relay = self.root / f"relay-{self.runs}.log"
-        env = {"WINEDEBUG": "+relay", "TARVELA_PROVA_REGISTRO": windows_path(self.app_log)}
+        env = {"WINEDEBUG": "+relay", "TARVELA_PROVA_REGISTRO": windows_path(self.app_log), **(extra_env or {})}
         if icons_in is not None:
             env["TARVELA_ICONE_IN"] = icons_in
         if hold_app:
@@ -463,6 +464,27 @@ def case_second_installer_waits(case, o):
     check_equal(message_boxes(relay.read_text(encoding="utf-8", errors="replace")), [], "message boxes")
     case.check_installed(o.app_a, o.loader, o.icon_a)
     check_equal(case.wait_for_app_starts(1)[0], "a", "start after the wait")
+
+
+def case_library_search(case, o):
+    """Run from a downloads folder, the installer loads libraries on demand from System32 only.
+
+    Wine resolves the system libraries' own imports before the program runs (a planted shcore.dll
+    beside the installer is loaded through shell32 and shlwapi that way), so what is checked here
+    is that the search is restricted before the installer does anything else.
+    """
+    downloads = case.root / "Download"
+    downloads.mkdir()
+    shutil.copy(o.installer_a, downloads / "TarvelaSorvelo.exe")
+    check_equal(case.run_installer(downloads / "TarvelaSorvelo.exe", cwd=downloads), [], "message boxes")
+    relay = case.last_relay.read_text(encoding="utf-8", errors="replace")
+    # The C runtime's own unnamed locks come first; the run's own steps all name something.
+    calls = [call for call in re.findall(r"Call KERNEL32\.(SetDefaultDllDirectories|CreateMutexW|DeleteFileW|"
+                                         r"MoveFileExW)\(([^)]*)\)", relay)
+             if call[0] == "SetDefaultDllDirectories" or 'L"' in call[1]]
+    check_equal(calls[:1], [("SetDefaultDllDirectories", "00000800")],
+                "the first thing the installer does: System32 only (LOAD_LIBRARY_SEARCH_SYSTEM32)")
+    case.check_installed(o.app_a, o.loader, o.icon_a)
 
 
 CASES = {name[len("case_"):]: function for name, function in globals().items() if name.startswith("case_")}
