@@ -221,17 +221,17 @@ def case_no_runtime(args):
         check(seen.get("client") == "1320x880", "off-screen window keeps its size")
         check(status == 0, "exit status 0 in off-screen mode")
 
-        # A runtime older than the one the app's declarations target counts as none.
+        # A runtime older than the one the app's declarations target is reported as too old.
         install_double(args, wine, OLDER_RUNTIME_VERSION)
         answers = query_loader(wine)
-        check(answers.get("version_result") == "0x80070002",
-              f"the version query passes over runtime {OLDER_RUNTIME_VERSION} ({answers})")
+        check(answers.get("version_result") == "0x8007051A",
+              f"the version query finds runtime {OLDER_RUNTIME_VERSION} too old ({answers})")
         app = run_app(wine, exe, TARVELA_DOUBLE_LOG="C:\\double.log")
         seen = probe(wine)
         status = app.wait(timeout=60)
         text = seen.get("box_text", "").replace("\\n", "\n")
-        check(text.startswith(WEBVIEW2_TEXT) and text.endswith("(0x80070002)"),
-              f"with only runtime {OLDER_RUNTIME_VERSION} the error box names no runtime found ({text[-40:]!r})")
+        check(text.startswith(WEBVIEW2_TEXT) and text.endswith("(0x8007051A)"),
+              f"with only runtime {OLDER_RUNTIME_VERSION} the error box names a runtime too old ({text[-40:]!r})")
         check(not (wine.drive_c() / "double.log").exists(), "the older runtime is never loaded")
         check(status == 0, f"exit status 0 with an older runtime (got {status})")
     finally:
