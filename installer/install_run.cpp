@@ -20,7 +20,7 @@ std::optional<OsString> install(Platform& platform, const InstallLayout& layout,
   // half way must leave an install that the next run repeats.
   const std::optional<std::string> old_stamp = platform.read_file(layout.stamp);
   if (auto failure = platform.remove_file(layout.stamp)) {
-    return messages::stamp_not_written(describe(platform, *failure));
+    return messages::stamp_not_removed(describe(platform, *failure));
   }
   if (auto failure = staged_write(platform, layout.app, build.app)) {
     // Nothing was replaced, so the old stamp is still true (typically the app

@@ -51,6 +51,10 @@ OsString stamp_not_written(OsStringView error) {
   return concat({OS_TEXT("Non riesco a scrivere versione.txt: "), error});
 }
 
+OsString stamp_not_removed(OsStringView error) {
+  return concat({OS_TEXT("Non riesco a togliere versione.txt: "), error});
+}
+
 OsString app_not_started(OsStringView error) { return concat({OS_TEXT("Non riesco ad aprire l'app: "), error}); }
 
 }  // namespace messages

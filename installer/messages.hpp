@@ -19,6 +19,7 @@ OsString loader_not_written(OsStringView error);
 OsString icon_not_written(OsStringView error);
 OsString uninstaller_not_written(OsStringView error);
 OsString stamp_not_written(OsStringView error);
+OsString stamp_not_removed(OsStringView error);
 OsString app_not_started(OsStringView error);
 
 }  // namespace messages

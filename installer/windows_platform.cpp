@@ -123,8 +123,8 @@ Failure WindowsPlatform::create_folder(const OsString& path) {
 }
 
 Failure WindowsPlatform::write_file(const OsString& path, std::span<const std::byte> bytes) {
-  Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, share_all, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                          nullptr));
+  // Nobody else may write, truncate or move the file while it is being written.
+  Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return last_error();
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
@@ -145,7 +145,8 @@ Failure WindowsPlatform::remove_file(const OsString& path) {
 }
 
 Failure WindowsPlatform::move_replace(const OsString& from, const OsString& to) {
-  // Write-through: the move is on the disk before the next file is touched.
+  // Write-through only waits for the data of a move made as a copy across volumes; a rename
+  // within the folder may still reach the disk later. The staged file's data was flushed first.
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return last_error();
   }

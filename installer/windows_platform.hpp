@@ -4,6 +4,9 @@
 
 namespace installer {
 
+// The named lock that one install run holds from its start to its end.
+inline constexpr wchar_t run_lock_name[] = L"Local\\TarvelaSorvelo.installazione";
+
 class WindowsPlatform : public Platform {
  public:
   std::optional<OsString> environment(OsStringView name) override;

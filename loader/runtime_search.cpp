@@ -101,6 +101,7 @@ SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool
                           const Version& minimum, const SearchPlatform& platform) {
     constexpr std::uint32_t file_not_found = 2;
     constexpr std::uint32_t not_supported = 50;
+    constexpr std::uint32_t too_old = 1306;
 
     if (browser_folder && !browser_folder->empty()) {
         std::string folder = is_absolute(*browser_folder)
@@ -111,10 +112,11 @@ SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool
         if (!platform.file_exists(dll)) return file_not_found;
         std::string version_text = platform.file_version(dll).value_or("");
         const auto version = parse_version(version_text);
-        if (version && *version < minimum) return file_not_found;
+        if (version && *version < minimum) return too_old;
         return FoundRuntime{std::move(dll), RuntimeKind::fixed_version, std::move(version_text), ""};
     }
 
+    bool found_older = false;
     for (std::size_t i = 0; i < channels.size(); ++i) {
         const Channel& channel = channels[reverse_channel_order ? channels.size() - 1 - i : i];
         const std::string key = std::string(client_state_key) + std::string(channel.guid);
@@ -123,14 +125,18 @@ SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool
             if (!folder) continue;
             const std::string_view version_text = last_component(*folder);
             const auto version = parse_version(version_text);
-            if (!version || *version < minimum) continue;
+            if (!version) continue;
             std::string dll = std::string(without_trailing_separators(*folder)) + std::string(runtime_dll_suffix);
             if (!platform.file_exists(dll)) continue;
+            if (*version < minimum) {
+                found_older = true;
+                continue;
+            }
             return FoundRuntime{std::move(dll), RuntimeKind::installed, std::string(version_text),
                                 std::string(channel.suffix)};
         }
     }
-    return file_not_found;
+    return found_older ? too_old : file_not_found;
 }
 
 }  // namespace tarvela::loader

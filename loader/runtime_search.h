@@ -31,7 +31,7 @@ struct SearchPlatform {
     // An environment variable, or nothing when it is undefined.
     std::function<std::optional<std::string>(std::string_view name)> environment;
     std::function<bool(std::string_view path)> file_exists;
-    // The product version a DLL's version resource names, or nothing.
+    // The product version in a DLL's language-neutral fixed version record, or nothing.
     std::function<std::optional<std::string>(std::string_view path)> file_version;
     std::string exe_directory;  // folder of the host executable, no trailing "\"
     std::string exe_file_name;  // "TarvelaSorveloApp.exe"
@@ -58,8 +58,9 @@ struct FoundRuntime {
     std::string channel_suffix;  // "" for the stable runtime, " beta", " dev" or " canary"
 };
 
-// A Win32 error code: 2 (file not found) when no usable runtime is found, 50 (not supported)
-// for a browser folder inside a browser installation.
+// A Win32 error code: 2 (file not found) when no runtime is found, 1306 (revision mismatch) when
+// the only ones found are older than the minimum, 50 (not supported) for a browser folder inside
+// a browser installation.
 using SearchResult = std::variant<FoundRuntime, std::uint32_t>;
 
 // The runtime DLL to load: from the browser folder when one is given (absolute, or relative to

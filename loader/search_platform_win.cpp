@@ -78,7 +78,8 @@ std::wstring module_path() {
     }
 }
 
-// The product version in a DLL's version resource ("126.0.2592.51").
+// The product version in a DLL's fixed version record ("126.0.2592.51"), which every translation
+// of its version resource shares.
 std::optional<std::string> file_version(std::string_view path) {
     const std::wstring wide_path = wide_from_utf8(path);
     DWORD ignored = 0;
@@ -86,14 +87,14 @@ std::optional<std::string> file_version(std::string_view path) {
     if (size == 0) return std::nullopt;
     std::vector<BYTE> data(size);
     if (!GetFileVersionInfoW(wide_path.c_str(), 0, size, data.data())) return std::nullopt;
-    wchar_t* text = nullptr;
+    VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(data.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", reinterpret_cast<void**>(&text),
-                        &length) ||
-        length == 0) {
+    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || length < sizeof *fixed ||
+        fixed->dwSignature != VS_FFI_SIGNATURE) {
         return std::nullopt;
     }
-    return utf8_from_wide(std::wstring_view(text, wcsnlen(text, length)));
+    return std::to_string(HIWORD(fixed->dwProductVersionMS)) + "." + std::to_string(LOWORD(fixed->dwProductVersionMS)) +
+           "." + std::to_string(HIWORD(fixed->dwProductVersionLS)) + "." + std::to_string(LOWORD(fixed->dwProductVersionLS));
 }
 
 }  // namespace

@@ -91,7 +91,8 @@ extern "C" HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
     const FoundRuntime& runtime = std::get<FoundRuntime>(found);
 
     const HMODULE module =
-        LoadLibraryExW(wide_from_utf8(runtime.dll_path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        LoadLibraryExW(wide_from_utf8(runtime.dll_path).c_str(), nullptr,
+                       LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!module) return HRESULT_FROM_WIN32(GetLastError());
     const auto create =
         reinterpret_cast<CreateInternal>(

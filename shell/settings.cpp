@@ -45,10 +45,18 @@ std::string site_url_from(const std::optional<std::string>& value) {
     return url;
 }
 
+bool is_full_windows_path(std::string_view path) {
+    auto separator = [](char c) { return c == '\\' || c == '/'; };
+    const bool drive_root = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                            path[1] == ':' && separator(path[2]);
+    const bool share = path.size() >= 3 && separator(path[0]) && separator(path[1]) && !separator(path[2]);
+    return drive_root || share;
+}
+
 AppSettings load_settings(const EnvironmentLookup& lookup) {
     AppSettings settings;
     if (const auto local_app_data = lookup(env_local_app_data)) {
-        if (const auto path = utf8_from_utf16(*local_app_data)) {
+        if (const auto path = utf8_from_utf16(*local_app_data); path && is_full_windows_path(*path)) {
             settings.data_folder = join_path(join_path(*path, app_name), data_subfolder);
         }
     }

@@ -15,11 +15,9 @@ std::string local_form_prefix(std::string_view scheme) {
 
 }  // namespace
 
-std::string local_request_filter(std::string_view scheme) { return local_form_prefix(scheme) + '*'; }
+std::string local_request_filter(std::string_view origin) { return std::string(origin) + '*'; }
 
-bool is_local_scheme_url(std::string_view url, std::string_view scheme) {
-    return url.starts_with(local_form_prefix(scheme));
-}
+bool is_local_origin_url(std::string_view url, std::string_view origin) { return url.starts_with(origin); }
 
 std::string rewrite_local_url(std::string_view url, std::string_view scheme) {
     const std::string from = local_form_prefix(scheme);

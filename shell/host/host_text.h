@@ -27,12 +27,13 @@ struct Rgb {
 };
 inline constexpr Rgb web_view_background = {11, 11, 12};
 
-// "https://" + scheme + ".*": the request filter that brings every request of the local
-// origin to the host.
-std::string local_request_filter(std::string_view scheme);
+// The local origin (which ends in "/") followed by "*": the request filter that brings the local
+// origin's requests, and no other host's, to the host.
+std::string local_request_filter(std::string_view origin);
 
-// True when the URL begins with "https://" + scheme + ".", the form in which the scheme is served.
-bool is_local_scheme_url(std::string_view url, std::string_view scheme);
+// True when the URL is on the local origin; a host that merely begins like it
+// (https://tarvela.example.com/) belongs to the network.
+bool is_local_origin_url(std::string_view url, std::string_view origin);
 
 // Every "https://" + scheme + "." replaced by scheme + "://", as the local request handler
 // expects: https://tarvela.localhost/a becomes tarvela://localhost/a.

@@ -27,15 +27,19 @@ AnswerParts response_parts(const LocalResponse& response);
 // 400 "Bad Request" with the error as a plain text body.
 AnswerParts bad_request_parts(std::string_view error);
 
-// Sets the handler's response through `set` (parts -> 0, or the failure's code); when that fails,
-// sets a 400 whose body is `describe(code)`. A body that cannot be handed over is never answered
-// as an empty success. Returns 0, or the code of the last failure.
+// Sets `first` through `set` (parts -> 0, or the failure's code); when the runtime refuses it,
+// a 400 whose body is `describe(code)`; when that is refused too, a 400 with no body. A request of
+// the local origin is never left unanswered, since the network would then answer it, and a body
+// that cannot be handed over is never answered as an empty success. Returns 0, or the code of
+// the last refusal.
 template <typename Set, typename Describe>
-std::uint32_t answer(const LocalResponse& response, Set set, Describe describe) {
-    const std::uint32_t failure = set(response_parts(response));
+std::uint32_t answer(const AnswerParts& first, Set set, Describe describe) {
+    std::uint32_t failure = set(first);
     if (failure == 0) return 0;
     const std::string error = describe(failure);
-    return set(bad_request_parts(error));
+    failure = set(bad_request_parts(error));
+    if (failure == 0) return 0;
+    return set(bad_request_parts({}));
 }
 
 }  // namespace tarvela

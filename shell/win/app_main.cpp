@@ -13,6 +13,9 @@
 using namespace tarvela;
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Libraries loaded on demand come from System32 only, never from the current folder or the
+    // install folder (the loader beside the app is imported when the process starts).
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const AppSettings settings = load_settings(win::environment_variable);
     win::prepare_event_loop();
 

@@ -3,6 +3,7 @@
 
 #include <objbase.h>
 
+#include <atomic>
 #include <functional>
 #include <wrl/client.h>
 
@@ -29,7 +30,8 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    // The runtime calls back on the UI thread only, so plain counting suffices.
+    // The runtime calls back on the UI thread, but a relay in between (the loader's) may take or
+    // drop its reference on another thread.
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
     ULONG STDMETHODCALLTYPE Release() override {
         const ULONG left = --references_;
@@ -42,7 +44,7 @@ private:
     explicit ComCallback(Function function) : function_(std::move(function)) {}
 
     Function function_;
-    ULONG references_ = 1;
+    std::atomic<ULONG> references_{1};
 };
 
 // QueryInterface by explicit IID, so the code does not depend on how a header attaches IIDs.

@@ -162,7 +162,8 @@ private:
         window_class.lpfnWndProc = DefWindowProcW;
         window_class.hInstance = GetModuleHandleW(nullptr);
         window_class.lpszClassName = container_class;
-        RegisterClassExW(&window_class);
+        // One container per process: a class left from an earlier one is fine.
+        if (!RegisterClassExW(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return last_error();
 
         const RECT client = client_rect(host_->main_window_);
         host_->container_ = CreateWindowExW(0, container_class, L"", WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
@@ -262,36 +263,36 @@ private:
         return result;
     }
 
+    // Every handler reaches the host through its link, which the host clears when it goes.
     HRESULT register_handlers() {
-        WebViewHost* host = host_.get();
-        ICoreWebView2* web_view = host->web_view_.Get();
-        EventRegistrationToken token;
-        HRESULT result = web_view->add_WindowCloseRequested(
-            WindowCloseRequested::make([host](ICoreWebView2*, IUnknown*) {
-                DestroyWindow(host->container_);
-                return S_OK;
-            }).Get(),
-            &token);
+        const std::shared_ptr<HostLink> link = host_->link_;
+        HRESULT result = host_->add_handler(&ICoreWebView2::add_WindowCloseRequested,
+                                            &ICoreWebView2::remove_WindowCloseRequested,
+                                            WindowCloseRequested::make([link](ICoreWebView2*, IUnknown*) {
+                                                if (link->host) DestroyWindow(link->host->container_);
+                                                return S_OK;
+                                            }));
         if (FAILED(result)) return result;
-        result = web_view->add_ContentLoading(
-            ContentLoading::make([](ICoreWebView2* sender, ICoreWebView2ContentLoadingEventArgs*) {
+        result = host_->add_handler(
+            &ICoreWebView2::add_ContentLoading, &ICoreWebView2::remove_ContentLoading,
+            ContentLoading::make([link](ICoreWebView2* sender, ICoreWebView2ContentLoadingEventArgs*) {
+                if (!link->host) return S_OK;
                 sender->ExecuteScript(wide_from_utf8(app_flag_script).c_str(),
                                       ScriptExecuted::make([](HRESULT, LPCWSTR) { return S_OK; }).Get());
                 return S_OK;
-            }).Get(),
-            &token);
+            }));
         if (FAILED(result)) return result;
-        result = web_view->add_NavigationStarting(
-            NavigationStarting::make([host](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
-                return host->on_navigation_starting(args);
-            }).Get(),
-            &token);
+        result = host_->add_handler(
+            &ICoreWebView2::add_NavigationStarting, &ICoreWebView2::remove_NavigationStarting,
+            NavigationStarting::make([link](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+                return link->host ? link->host->on_navigation_starting(args) : S_OK;
+            }));
         if (FAILED(result)) return result;
-        return web_view->add_NewWindowRequested(
-            NewWindowRequested::make([host](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
-                return host->on_new_window_requested(args);
-            }).Get(),
-            &token);
+        return host_->add_handler(
+            &ICoreWebView2::add_NewWindowRequested, &ICoreWebView2::remove_NewWindowRequested,
+            NewWindowRequested::make([link](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+                return link->host ? link->host->on_new_window_requested(args) : S_OK;
+            }));
     }
 
     HRESULT add_bridge_script() {
@@ -309,22 +310,19 @@ private:
     }
 
     HRESULT add_request_routing() {
-        WebViewHost* host = host_.get();
-        ICoreWebView2* web_view = host->web_view_.Get();
-        EventRegistrationToken token;
-        HRESULT result = web_view->add_WebMessageReceived(
-            WebMessageReceived::make([](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs*) { return S_OK; })
-                .Get(),
-            &token);
+        const std::shared_ptr<HostLink> link = host_->link_;
+        HRESULT result = host_->add_handler(
+            &ICoreWebView2::add_WebMessageReceived, &ICoreWebView2::remove_WebMessageReceived,
+            WebMessageReceived::make([](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs*) { return S_OK; }));
         if (FAILED(result)) return result;
-        result = web_view->AddWebResourceRequestedFilter(wide_from_utf8(local_request_filter(local_scheme)).c_str(),
-                                                        COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
+        result = host_->web_view_->AddWebResourceRequestedFilter(wide_from_utf8(local_request_filter(local_origin)).c_str(),
+                                                                 COREWEBVIEW2_WEB_RESOURCE_CONTEXT_ALL);
         if (FAILED(result)) return result;
-        return web_view->add_WebResourceRequested(
-            WebResourceRequested::make([host](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
-                return host->on_resource_requested(args);
-            }).Get(),
-            &token);
+        return host_->add_handler(
+            &ICoreWebView2::add_WebResourceRequested, &ICoreWebView2::remove_WebResourceRequested,
+            WebResourceRequested::make([link](ICoreWebView2*, ICoreWebView2WebResourceRequestedEventArgs* args) {
+                return link->host ? link->host->on_resource_requested(args) : S_OK;
+            }));
     }
 
     HRESULT hook_main_window() {
@@ -347,12 +345,24 @@ WebViewCreation create_web_view(HWND main_window, const AppSettings& settings, W
 }
 
 WebViewHost::WebViewHost(HWND main_window, WebViewConsumers consumers)
-    : main_window_(main_window), consumers_(std::move(consumers)) {}
+    : main_window_(main_window), consumers_(std::move(consumers)), link_(std::make_shared<HostLink>(this)) {}
 
 WebViewHost::~WebViewHost() {
+    // An event the runtime raises from now on, even one already queued, finds no host.
+    link_->host = nullptr;
+    for (const auto& [remove, token] : registrations_) (web_view_.Get()->*remove)(token);
     if (controller_) controller_->Close();
     if (container_ && IsWindow(container_)) DestroyWindow(container_);
     if (hook_) RemoveWindowSubclass(main_window_, main_window_hook, hook_id);
+}
+
+template <typename Handler>
+HRESULT WebViewHost::add_handler(HRESULT (STDMETHODCALLTYPE ICoreWebView2::*add)(Handler*, EventRegistrationToken*),
+                                 Removal remove, const ComPtr<Handler>& handler) {
+    EventRegistrationToken token{};
+    const HRESULT result = (web_view_.Get()->*add)(handler.Get(), &token);
+    if (SUCCEEDED(result)) registrations_.emplace_back(remove, token);
+    return result;
 }
 
 HRESULT WebViewHost::on_navigation_starting(ICoreWebView2NavigationStartingEventArgs* args) {
@@ -373,34 +383,44 @@ HRESULT WebViewHost::on_new_window_requested(ICoreWebView2NewWindowRequestedEven
     return S_OK;
 }
 
+// The filter brings only the local origin here. Whatever cannot be read is answered with an
+// error: a request left alone would go to the network, where another program may answer for it.
 HRESULT WebViewHost::on_resource_requested(ICoreWebView2WebResourceRequestedEventArgs* args) {
+    auto refuse = [&](std::string_view what, HRESULT code) {
+        return answer_request(args, bad_request_parts(std::string(what) + ": " +
+                                                      system_message(static_cast<std::uint32_t>(code))));
+    };
     ComPtr<ICoreWebView2WebResourceRequest> request;
     HRESULT result = args->get_Request(&request);
-    if (FAILED(result)) return result;
+    if (FAILED(result)) return refuse("request not readable", result);
     LPWSTR uri = nullptr;
     result = request->get_Uri(&uri);
-    if (FAILED(result)) return result;
+    if (FAILED(result)) return refuse("request URL not readable", result);
     const auto url = take_task_memory_text(uri);
-    if (url && !is_local_scheme_url(*url, local_scheme)) return S_OK;
+    if (url && !is_local_origin_url(*url, local_origin)) return S_OK;
 
     // The local request handler looks at the method and the URL only.
     LPWSTR method = nullptr;
     result = request->get_Method(&method);
-    if (FAILED(result)) return result;
+    if (FAILED(result)) return refuse("request method not readable", result);
     const auto method_text = take_task_memory_text(method);
-    if (!url) return set_answer(args, bad_request_parts("request URL is not valid Unicode"));
-    if (!method_text) return set_answer(args, bad_request_parts("request method is not valid Unicode"));
+    if (!url) return answer_request(args, bad_request_parts("request URL is not valid Unicode"));
+    if (!method_text) return answer_request(args, bad_request_parts("request method is not valid Unicode"));
 
+    // The handler answers before it returns, so without a deferral the answer is simply set now.
     ComPtr<ICoreWebView2Deferral> deferral;
-    result = args->GetDeferral(&deferral);
-    if (FAILED(result)) return result;
+    args->GetDeferral(&deferral);
     const LocalResponse response =
         consumers_.request_handler.handle(LocalRequest{*method_text, rewrite_local_url(*url, local_scheme)});
-    const std::uint32_t failure = answer(
-        response, [&](const AnswerParts& parts) { return static_cast<std::uint32_t>(set_answer(args, parts)); },
-        [](std::uint32_t code) { return system_message(code); });
-    deferral->Complete();
-    return static_cast<HRESULT>(failure);
+    result = answer_request(args, response_parts(response));
+    if (deferral) deferral->Complete();
+    return result;
+}
+
+HRESULT WebViewHost::answer_request(ICoreWebView2WebResourceRequestedEventArgs* args, const AnswerParts& parts) {
+    return static_cast<HRESULT>(answer(
+        parts, [&](const AnswerParts& given) { return static_cast<std::uint32_t>(set_answer(args, given)); },
+        [](std::uint32_t code) { return system_message(code); }));
 }
 
 HRESULT WebViewHost::set_answer(ICoreWebView2WebResourceRequestedEventArgs* args, const AnswerParts& parts) {

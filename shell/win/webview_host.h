@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 #include <variant>
+#include <vector>
 #include <wrl/client.h>
 
 #include "navigation_policy.h"
@@ -23,6 +25,12 @@ struct WebViewConsumers {
 };
 
 class WebViewHost;
+
+// How the runtime's event handlers reach the host: cleared when the host goes, so that an event
+// raised later (one already queued, or one raised while an error box runs) touches nothing.
+struct HostLink {
+    WebViewHost* host;
+};
 
 // What the main window's hook needs to keep the web view sized, placed and focused.
 struct HookState {
@@ -54,9 +62,17 @@ private:
     friend class WebViewBuilder;
     WebViewHost(HWND main_window, WebViewConsumers consumers);
 
+    using Removal = HRESULT (STDMETHODCALLTYPE ICoreWebView2::*)(EventRegistrationToken);
+
+    // Registers a handler and keeps its token, so that the host removes it when it goes.
+    template <typename Handler>
+    HRESULT add_handler(HRESULT (STDMETHODCALLTYPE ICoreWebView2::*add)(Handler*, EventRegistrationToken*),
+                        Removal remove, const Microsoft::WRL::ComPtr<Handler>& handler);
+
     HRESULT on_navigation_starting(ICoreWebView2NavigationStartingEventArgs* args);
     HRESULT on_new_window_requested(ICoreWebView2NewWindowRequestedEventArgs* args);
     HRESULT on_resource_requested(ICoreWebView2WebResourceRequestedEventArgs* args);
+    HRESULT answer_request(ICoreWebView2WebResourceRequestedEventArgs* args, const AnswerParts& parts);
     HRESULT set_answer(ICoreWebView2WebResourceRequestedEventArgs* args, const AnswerParts& parts);
 
     HWND main_window_;
@@ -66,6 +82,8 @@ private:
     Microsoft::WRL::ComPtr<ICoreWebView2Controller> controller_;
     Microsoft::WRL::ComPtr<ICoreWebView2> web_view_;
     std::unique_ptr<HookState> hook_;
+    std::shared_ptr<HostLink> link_;
+    std::vector<std::pair<Removal, EventRegistrationToken>> registrations_;
 };
 
 }  // namespace tarvela::win

@@ -17,14 +17,19 @@ TEST(LocalUrl, RewritesEveryOccurrenceOfTheHttpsFormToTheScheme) {
     EXPECT_EQ(rewrite_local_url("", "tarvela"), "");
 }
 
-TEST(LocalUrl, OnlyTheHttpsFormWithTheSchemeAndADotIsLocal) {
-    EXPECT_TRUE(is_local_scheme_url("https://tarvela.localhost/", "tarvela"));
-    EXPECT_TRUE(is_local_scheme_url("https://tarvela.altro/", "tarvela"));
-    EXPECT_FALSE(is_local_scheme_url("http://tarvela.localhost/", "tarvela"));
-    EXPECT_FALSE(is_local_scheme_url("https://tarvelax.localhost/", "tarvela"));
-    EXPECT_FALSE(is_local_scheme_url("HTTPS://tarvela.localhost/", "tarvela"));
-    EXPECT_FALSE(is_local_scheme_url("https://tarvela", "tarvela"));
-    EXPECT_EQ(local_request_filter("tarvela"), "https://tarvela.*");
+TEST(LocalUrl, OnlyTheLocalOriginIsLocal) {
+    EXPECT_TRUE(is_local_origin_url("https://tarvela.localhost/", "https://tarvela.localhost/"));
+    EXPECT_TRUE(is_local_origin_url("https://tarvela.localhost/foto/x.jpg?v=1", "https://tarvela.localhost/"));
+    // Other hosts that begin like ours belong to the network.
+    EXPECT_FALSE(is_local_origin_url("https://tarvela.altro/", "https://tarvela.localhost/"));
+    EXPECT_FALSE(is_local_origin_url("https://tarvela.example.com/", "https://tarvela.localhost/"));
+    EXPECT_FALSE(is_local_origin_url("https://tarvela.localhostile/", "https://tarvela.localhost/"));
+    EXPECT_FALSE(is_local_origin_url("https://tarvela.localhost.example.com/", "https://tarvela.localhost/"));
+    EXPECT_FALSE(is_local_origin_url("https://tarvela.localhost:8443/", "https://tarvela.localhost/"));
+    EXPECT_FALSE(is_local_origin_url("http://tarvela.localhost/", "https://tarvela.localhost/"));
+    EXPECT_FALSE(is_local_origin_url("https://tarvelax.localhost/", "https://tarvela.localhost/"));
+    EXPECT_FALSE(is_local_origin_url("https://tarvela", "https://tarvela.localhost/"));
+    EXPECT_EQ(local_request_filter("https://tarvela.localhost/"), "https://tarvela.localhost/*");
 }
 
 TEST(Response, ReasonPhrasesAreTheStandardOnesWithOkForUnknownCodes) {

@@ -27,7 +27,7 @@ LocalResponse page() {
 
 TEST(Answer, TheHandlersResponseIsGivenAsItIs) {
     Runtime runtime;
-    const auto result = answer(page(), [&](const AnswerParts& parts) { return runtime.set(parts); }, describe);
+    const auto result = answer(response_parts(page()), [&](const AnswerParts& parts) { return runtime.set(parts); }, describe);
     EXPECT_EQ(result, 0u);
     ASSERT_EQ(runtime.given.size(), 1u);
     EXPECT_EQ(runtime.given[0], std::make_pair(200, std::string("OK|content-type: text/html\ncache-control: no-store\n|<p>")));
@@ -36,7 +36,7 @@ TEST(Answer, TheHandlersResponseIsGivenAsItIs) {
 TEST(Answer, AResponseTheRuntimeCannotTakeBecomesABadRequestNamingWhy) {
     Runtime runtime;
     runtime.refusals = 1;
-    const auto result = answer(page(), [&](const AnswerParts& parts) { return runtime.set(parts); }, describe);
+    const auto result = answer(response_parts(page()), [&](const AnswerParts& parts) { return runtime.set(parts); }, describe);
     EXPECT_EQ(result, 0u);
     ASSERT_EQ(runtime.given.size(), 2u);
     // Never an empty success: the failure is a 400 with a content type, so the request completes.
@@ -44,11 +44,18 @@ TEST(Answer, AResponseTheRuntimeCannotTakeBecomesABadRequestNamingWhy) {
               std::make_pair(400, std::string("Bad Request|content-type: text/plain; charset=utf-8\n|refused 2147942414")));
 }
 
-TEST(Answer, WhenTheBadRequestIsRefusedTooItsCodeIsReturned) {
+TEST(Answer, WhenTheBadRequestIsRefusedTooABareOneIsTriedThenTheCodeIsReturned) {
     Runtime runtime;
     runtime.refusals = 2;
-    EXPECT_EQ(answer(page(), [&](const AnswerParts& parts) { return runtime.set(parts); }, describe), 0x8007000Eu);
-    EXPECT_EQ(runtime.given.size(), 2u);
+    EXPECT_EQ(answer(response_parts(page()), [&](const AnswerParts& parts) { return runtime.set(parts); }, describe), 0u);
+    ASSERT_EQ(runtime.given.size(), 3u);
+    EXPECT_EQ(runtime.given[2], std::make_pair(400, std::string("Bad Request|content-type: text/plain; charset=utf-8\n|")));
+
+    Runtime refusing;
+    refusing.refusals = 3;
+    EXPECT_EQ(answer(response_parts(page()), [&](const AnswerParts& parts) { return refusing.set(parts); }, describe),
+              0x8007000Eu);
+    EXPECT_EQ(refusing.given.size(), 3u);
 }
 
 }  // namespace

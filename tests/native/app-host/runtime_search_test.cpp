@@ -113,10 +113,14 @@ TEST(InstalledRuntime, OlderThanTheTargetUnparsableOrMissingEntriesArePassedOver
     EXPECT_EQ(runtime.version, "126.0.2592.51");
     EXPECT_EQ(runtime.channel_suffix, " beta");
 
+    // Present but too old is told apart from absent.
     FakeMachine old;
     old.install(RegistryRoot::local_machine, stable, "C:\\Old\\125.9.9999.9999");
     old.install(RegistryRoot::current_user, stable, "C:\\Oldest\\86.0.616.0");
-    EXPECT_EQ(std::get<std::uint32_t>(find_runtime(std::nullopt, false, target, old.platform())), 2u);
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime(std::nullopt, false, target, old.platform())), 1306u);
+    FakeMachine gone;
+    gone.install(RegistryRoot::local_machine, stable, "C:\\Old\\125.9.9999.9999", false);
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime(std::nullopt, false, target, gone.platform())), 2u);
 }
 
 TEST(FixedVersionRuntime, FolderIsAbsoluteOrBesideTheExecutable) {
@@ -141,7 +145,7 @@ TEST(FixedVersionRuntime, ItsOwnVersionMustNotBeOlderThanTheTarget) {
     machine.versions[dll] = "126.0.2592.68";
     EXPECT_EQ(found(find_runtime("D:\\Fixed", false, target, machine.platform())).version, "126.0.2592.68");
     machine.versions[dll] = "120.0.2210.91";
-    EXPECT_EQ(std::get<std::uint32_t>(find_runtime("D:\\Fixed", false, target, machine.platform())), 2u);
+    EXPECT_EQ(std::get<std::uint32_t>(find_runtime("D:\\Fixed", false, target, machine.platform())), 1306u);
 }
 
 TEST(FixedVersionRuntime, ABrowserInstallationIsRefused) {

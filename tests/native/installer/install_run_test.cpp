@@ -335,7 +335,7 @@ TEST_F(InstallRun, StampThatCannotBeRemovedStopsBeforeAnyPayload) {
 
   run(platform, first.build());
 
-  EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non riesco a scrivere versione.txt: Is a directory (os error 21)"});
+  EXPECT_EQ(platform.boxes, std::vector<OsString>{"Non riesco a togliere versione.txt: Is a directory (os error 21)"});
   EXPECT_FALSE(fs::exists(folder / "TarvelaSorveloApp.exe"));
   EXPECT_TRUE(platform.started.empty());
 }

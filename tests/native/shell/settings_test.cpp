@@ -86,12 +86,19 @@ TEST(LoadSettings, DataFolderUnderLocalAppData) {
         {u"C:\\Users\\anna\\AppData\\Local", "C:\\Users\\anna\\AppData\\Local\\Tarvela Sorvelo\\dati"},
         {u"C:\\Users\\anna\\AppData\\Local\\", "C:\\Users\\anna\\AppData\\Local\\Tarvela Sorvelo\\dati"},
         {u"Z:/tmp/", "Z:/tmp/Tarvela Sorvelo\\dati"},
-        {u"", "Tarvela Sorvelo\\dati"},
+        {u"\\\\server\\dati", "\\\\server\\dati\\Tarvela Sorvelo\\dati"},
         {u"C:\\Utenti\\Nicol\u00F2", "C:\\Utenti\\Nicol\xC3\xB2\\Tarvela Sorvelo\\dati"},
         {u"C:\\\U0001F3CB", "C:\\\xF0\x9F\x8F\x8B\\Tarvela Sorvelo\\dati"},
     };
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(load_with("LOCALAPPDATA", value).data_folder, expected);
+    }
+}
+
+TEST(LoadSettings, NoDataFolderWhenLocalAppDataIsEmptyOrRelative) {
+    // Each would put the data under whatever folder or drive is current.
+    for (const std::u16string value : {u"", u"dati", u".\\dati", u"C:dati", u"\\dati", u"/dati", u"\\\\", u"C:"}) {
+        EXPECT_FALSE(load_with("LOCALAPPDATA", value).data_folder) << std::string(value.begin(), value.end());
     }
 }
 

@@ -277,15 +277,21 @@ Object* content_loading_args() {
     return args;
 }
 
+// Which read of a request event fails, as a runtime may refuse one.
+enum class Refusal { none, request, uri, method, deferral };
+
 struct Request : Object {
     std::wstring uri;
     std::wstring method;
+    Refusal refusal = Refusal::none;
 };
 HRESULT STDMETHODCALLTYPE request_get_uri(Request* self, LPWSTR* uri) {
+    if (self->refusal == Refusal::uri) return E_UNEXPECTED;
     *uri = task_copy(self->uri);
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE request_get_method(Request* self, LPWSTR* method) {
+    if (self->refusal == Refusal::method) return E_UNEXPECTED;
     *method = task_copy(self->method);
     return S_OK;
 }
@@ -300,6 +306,7 @@ struct ResourceArgs : Object {
     void* response = nullptr;
 };
 HRESULT STDMETHODCALLTYPE resource_get_request(ResourceArgs* self, void** request) {
+    if (self->request->refusal == Refusal::request) return E_UNEXPECTED;
     *request = self->request;
     return S_OK;
 }
@@ -308,7 +315,8 @@ HRESULT STDMETHODCALLTYPE resource_put_response(ResourceArgs* self, void* respon
     log_line("WebResourceRequestedEventArgs.put_Response");
     return S_OK;
 }
-HRESULT STDMETHODCALLTYPE resource_get_deferral(ResourceArgs*, void** deferral) {
+HRESULT STDMETHODCALLTYPE resource_get_deferral(ResourceArgs* self, void** deferral) {
+    if (self->request->refusal == Refusal::deferral) return E_UNEXPECTED;
     static VTable<4> table = [] {
         VTable<4> t;
         t.set(3, deferral_complete);
@@ -322,7 +330,7 @@ HRESULT STDMETHODCALLTYPE resource_get_deferral(ResourceArgs*, void** deferral) 
     return S_OK;
 }
 
-ResourceArgs* resource_args(const std::wstring& uri, const std::wstring& method) {
+ResourceArgs* resource_args(const std::wstring& uri, const std::wstring& method, Refusal refusal) {
     static VTable<10> request_table = [] {
         VTable<10> t;
         t.set(3, request_get_uri);
@@ -341,6 +349,7 @@ ResourceArgs* resource_args(const std::wstring& uri, const std::wstring& method)
     request->name = "WebResourceRequest";
     request->uri = uri;
     request->method = method;
+    request->refusal = refusal;
     auto* args = new ResourceArgs;
     args->vtable = args_table.slots.data();
     args->name = "WebResourceRequestedEventArgs";
@@ -389,8 +398,17 @@ HRESULT STDMETHODCALLTYPE environment_create_controller(Object*, HWND parent, vo
     return S_OK;
 }
 
+// How many of the next answers the runtime refuses to make.
+int responses_to_refuse = 0;
+
 HRESULT STDMETHODCALLTYPE environment_create_response(Object*, IStream* content, int status, LPCWSTR reason,
                                                       LPCWSTR headers, void** response) {
+    if (responses_to_refuse > 0) {
+        --responses_to_refuse;
+        log_line("Environment.CreateWebResourceResponse refused url=" + runtime.current_request +
+                 " status=" + std::to_string(status));
+        return E_OUTOFMEMORY;
+    }
     std::string body;
     if (content) {
         char buffer[65536];
@@ -457,6 +475,8 @@ std::string rect_text(const RECT& rect) {
 
 HRESULT STDMETHODCALLTYPE controller_put_visible(Object*, BOOL visible) {
     log_line("Controller.put_IsVisible " + bool_text(visible));
+    // Refused after the app has navigated: its events are already on their way.
+    if (scenario(L"TARVELA_DOUBLE_REFUSE_VISIBLE")) return HRESULT_FROM_WIN32(ERROR_INVALID_STATE);
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE controller_put_bounds(Object*, RECT bounds) {
@@ -537,11 +557,25 @@ Object* settings_object() {
 
 // ---- web view ----
 
-HRESULT register_handler(const char* name, void*& slot, void* handler, EventRegistrationToken* token) {
+// Each handler gets the slot number of its add_ method as its token. A removed handler is kept
+// and may still be called, as a runtime does with an event it had already queued.
+HRESULT register_handler(const char* name, void*& slot, void* handler, EventRegistrationToken* token, INT64 id) {
     log_line(std::string("WebView.") + name);
     call<ULONG>(handler, 1);
     slot = handler;
-    token->value = 1;
+    token->value = id;
+    return S_OK;
+}
+
+template <std::size_t AddSlot>
+HRESULT STDMETHODCALLTYPE web_view_remove_handler(Object*, EventRegistrationToken token) {
+    static const char* const names[] = {"NavigationStarting", "ContentLoading", "WebMessageReceived",
+                                        "NewWindowRequested", "WebResourceRequested", "WindowCloseRequested"};
+    constexpr std::size_t slots[] = {7, 9, 34, 44, 55, 59};
+    std::size_t i = 0;
+    while (slots[i] != AddSlot) ++i;
+    log_line(std::string("WebView.remove_") + names[i] +
+             (token.value == static_cast<INT64>(AddSlot) ? "" : " wrong-token=" + std::to_string(token.value)));
     return S_OK;
 }
 
@@ -551,22 +585,22 @@ HRESULT STDMETHODCALLTYPE web_view_get_settings(Object*, void** settings) {
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE web_view_add_navigation_starting(Object*, void* handler, EventRegistrationToken* token) {
-    return register_handler("add_NavigationStarting", runtime.handlers.navigation_starting, handler, token);
+    return register_handler("add_NavigationStarting", runtime.handlers.navigation_starting, handler, token, 7);
 }
 HRESULT STDMETHODCALLTYPE web_view_add_content_loading(Object*, void* handler, EventRegistrationToken* token) {
-    return register_handler("add_ContentLoading", runtime.handlers.content_loading, handler, token);
+    return register_handler("add_ContentLoading", runtime.handlers.content_loading, handler, token, 9);
 }
 HRESULT STDMETHODCALLTYPE web_view_add_web_message(Object*, void* handler, EventRegistrationToken* token) {
-    return register_handler("add_WebMessageReceived", runtime.handlers.web_message, handler, token);
+    return register_handler("add_WebMessageReceived", runtime.handlers.web_message, handler, token, 34);
 }
 HRESULT STDMETHODCALLTYPE web_view_add_new_window(Object*, void* handler, EventRegistrationToken* token) {
-    return register_handler("add_NewWindowRequested", runtime.handlers.new_window, handler, token);
+    return register_handler("add_NewWindowRequested", runtime.handlers.new_window, handler, token, 44);
 }
 HRESULT STDMETHODCALLTYPE web_view_add_resource_requested(Object*, void* handler, EventRegistrationToken* token) {
-    return register_handler("add_WebResourceRequested", runtime.handlers.resource_requested, handler, token);
+    return register_handler("add_WebResourceRequested", runtime.handlers.resource_requested, handler, token, 55);
 }
 HRESULT STDMETHODCALLTYPE web_view_add_window_close(Object*, void* handler, EventRegistrationToken* token) {
-    return register_handler("add_WindowCloseRequested", runtime.handlers.window_close, handler, token);
+    return register_handler("add_WindowCloseRequested", runtime.handlers.window_close, handler, token, 59);
 }
 
 void* pending_script_handler = nullptr;
@@ -589,10 +623,11 @@ HRESULT STDMETHODCALLTYPE web_view_add_filter(Object*, LPCWSTR uri, int context)
 }
 
 void play_script();
+void play_late_script();
 
 HRESULT STDMETHODCALLTYPE web_view_navigate(Object*, LPCWSTR uri) {
     log_line("WebView.Navigate " + utf8(uri));
-    later(play_script);
+    later(scenario(L"TARVELA_DOUBLE_REFUSE_VISIBLE") ? play_late_script : play_script);
     return S_OK;
 }
 
@@ -610,6 +645,12 @@ Object* web_view_object() {
         t.set(55, web_view_add_resource_requested);
         t.set(57, web_view_add_filter);
         t.set(59, web_view_add_window_close);
+        t.set(8, web_view_remove_handler<7>);
+        t.set(10, web_view_remove_handler<9>);
+        t.set(35, web_view_remove_handler<34>);
+        t.set(45, web_view_remove_handler<44>);
+        t.set(56, web_view_remove_handler<55>);
+        t.set(60, web_view_remove_handler<59>);
         return t;
     }();
     static Object object{table.slots.data(), "WebView", {iid_web_view}};
@@ -631,7 +672,7 @@ void new_window_requested(const std::wstring& uri) {
 }
 
 // Raised only for URLs that a registered filter matches ("prefix*" filters only).
-void resource_requested(const std::wstring& uri, const std::wstring& method) {
+void resource_requested(const std::wstring& uri, const std::wstring& method, Refusal refusal = Refusal::none) {
     const std::string url = utf8(uri.c_str());
     bool matches = false;
     for (const std::string& filter : runtime.filters) {
@@ -642,7 +683,7 @@ void resource_requested(const std::wstring& uri, const std::wstring& method) {
     log_line("Event.WebResourceRequested " + url + " " + utf8(method.c_str()) + (matches ? "" : " filtered-out"));
     if (!matches) return;
     runtime.current_request = url;
-    ResourceArgs* args = resource_args(uri, method);
+    ResourceArgs* args = resource_args(uri, method, refusal);
     call<HRESULT>(runtime.handlers.resource_requested, 3, web_view_object(), args);
     log_line(std::string("Event.WebResourceRequested done ") + (args->response ? "responded" : "left-alone"));
 }
@@ -666,9 +707,17 @@ void play_script() {
     resource_requested(L"https://tarvela.localhost/foto/x.jpg?v=1", L"GET");
     resource_requested(L"https://tarvela.localhost/nope", L"POST");
     resource_requested(L"https://tarvela.localhostile/index.html", L"GET");
+    resource_requested(L"https://tarvela.example.com/index.html", L"GET");
     resource_requested(L"https://example.invalid/index.html", L"GET");
     // A method that is not valid Unicode cannot reach the handler.
     resource_requested(L"https://tarvela.localhost/metodo", std::wstring(1, wchar_t(0xD800)));
+    // Reads the runtime refuses, and answers it refuses to make.
+    resource_requested(L"https://tarvela.localhost/senza-richiesta", L"GET", Refusal::request);
+    resource_requested(L"https://tarvela.localhost/senza-indirizzo", L"GET", Refusal::uri);
+    resource_requested(L"https://tarvela.localhost/senza-metodo", L"GET", Refusal::method);
+    resource_requested(L"https://tarvela.localhost/index.html?senza-rinvio", L"GET", Refusal::deferral);
+    responses_to_refuse = 2;
+    resource_requested(L"https://tarvela.localhost/index.html?rifiutata", L"GET");
 
     // Sizes as creation left them, then after a resize by the user.
     const HWND main = GetAncestor(runtime.container, GA_ROOT);
@@ -687,6 +736,18 @@ void play_script() {
 
     log_line("Script.Close");
     PostMessageW(main, WM_CLOSE, 0, 0);
+}
+
+// Events that reach the app after its host is gone, while it shows the error box.
+void play_late_script() {
+    log_line("Runtime.LateEvents");
+    navigation_starting(L"https://example.invalid/tardi");
+    new_window_requested(L"https://example.invalid/tardi-finestra");
+    resource_requested(L"https://tarvela.localhost/index.html", L"GET");
+    call<HRESULT>(runtime.handlers.content_loading, 3, web_view_object(), content_loading_args());
+    call<HRESULT>(runtime.handlers.window_close, 3, web_view_object(), nullptr);
+    log_line("Runtime.LateEvents returned");
+    if (HWND box = FindWindowW(L"#32770", L"Tarvela Sorvelo")) PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
 void* pending_environment_handler = nullptr;

@@ -31,6 +31,12 @@ SYSTEM_DLLS = {
     "oleaut32.dll", "shell32.dll", "shlwapi.dll", "user32.dll", "uxtheme.dll", "version.dll",
 }
 
+# The host removes its handlers in the order it added them, each with the token it was given.
+REMOVED_HANDLERS = [
+    "WebView.remove_WindowCloseRequested", "WebView.remove_ContentLoading", "WebView.remove_NavigationStarting",
+    "WebView.remove_NewWindowRequested", "WebView.remove_WebMessageReceived", "WebView.remove_WebResourceRequested",
+]
+
 failures = []
 
 
@@ -215,17 +221,17 @@ def case_no_runtime(args):
         check(seen.get("client") == "1320x880", "off-screen window keeps its size")
         check(status == 0, "exit status 0 in off-screen mode")
 
-        # A runtime older than the one the app's declarations target counts as none.
+        # A runtime older than the one the app's declarations target is reported as too old.
         install_double(args, wine, OLDER_RUNTIME_VERSION)
         answers = query_loader(wine)
-        check(answers.get("version_result") == "0x80070002",
-              f"the version query passes over runtime {OLDER_RUNTIME_VERSION} ({answers})")
+        check(answers.get("version_result") == "0x8007051A",
+              f"the version query finds runtime {OLDER_RUNTIME_VERSION} too old ({answers})")
         app = run_app(wine, exe, TARVELA_DOUBLE_LOG="C:\\double.log")
         seen = probe(wine)
         status = app.wait(timeout=60)
         text = seen.get("box_text", "").replace("\\n", "\n")
-        check(text.startswith(WEBVIEW2_TEXT) and text.endswith("(0x80070002)"),
-              f"with only runtime {OLDER_RUNTIME_VERSION} the error box names no runtime found ({text[-40:]!r})")
+        check(text.startswith(WEBVIEW2_TEXT) and text.endswith("(0x8007051A)"),
+              f"with only runtime {OLDER_RUNTIME_VERSION} the error box names a runtime too old ({text[-40:]!r})")
         check(not (wine.drive_c() / "double.log").exists(), "the older runtime is never loaded")
         check(status == 0, f"exit status 0 with an older runtime (got {status})")
     finally:
@@ -373,7 +379,7 @@ def case_runtime_double(args):
             "WebView.AddScriptToExecuteOnDocumentCreated Object.defineProperty(window, 'ipc', { value: "
             "Object.freeze({ postMessage: s=> window.chrome.webview.postMessage(s) }) });",
             "WebView.add_WebMessageReceived",
-            "WebView.AddWebResourceRequestedFilter https://tarvela.* 0",
+            "WebView.AddWebResourceRequestedFilter https://tarvela.localhost/* 0",
             "WebView.add_WebResourceRequested",
             "WebView.Navigate " + START_URL,
             "Controller.put_Bounds 0,0,1320,880",
@@ -387,6 +393,7 @@ def case_runtime_double(args):
             "Event.NewWindowRequested https://example.invalid/finestra handled=1",
             "Event.NewWindowRequested https://sito.example/pagina handled=1",
             "Script.Close",
+            *REMOVED_HANDLERS,
             "Controller.Close",
         ])
         language = [line for line in log if line.startswith("Options.Language ")]
@@ -415,9 +422,24 @@ def case_runtime_double(args):
         check(responses.get("https://tarvela.localhost/nope") == not_found, "POST to a missing path answers 404")
         check("Event.WebResourceRequested https://example.invalid/index.html GET filtered-out" in log,
               "other hosts do not pass the filter")
-        check(responses.get("https://tarvela.localhostile/index.html", "").startswith("status=200"),
-              "every host that begins with the scheme name and a dot reaches the handler")
+        for host in ("tarvela.localhostile", "tarvela.example.com"):
+            check(f"Event.WebResourceRequested https://{host}/index.html GET filtered-out" in log,
+                  f"{host}, which only begins like the local origin, is left to the network")
         check(log.count("Deferral.Complete") == 5, "every answered request completes its deferral once")
+        for path, what in (("senza-richiesta", "request not readable"), ("senza-indirizzo", "request URL not readable"),
+                           ("senza-metodo", "request method not readable")):
+            answer = responses.get("https://tarvela.localhost/" + path, "")
+            check(answer.startswith("status=400 reason=Bad Request") and f"body={what}: " in answer,
+                  f"a request whose {what.split(' not')[0]} cannot be read is answered with an error ({answer})")
+        check(responses.get("https://tarvela.localhost/index.html?senza-rinvio", "").startswith("status=200"),
+              "without a deferral the answer is set at once")
+        refused = [line for line in log if line.startswith("Environment.CreateWebResourceResponse refused "
+                                                           "url=https://tarvela.localhost/index.html?rifiutata")]
+        check(len(refused) == 2 and responses.get("https://tarvela.localhost/index.html?rifiutata") ==
+              "status=400 reason=Bad Request headers=content-type: text/plain; charset=utf-8\\n content=none "
+              "length=0 body=", f"when two answers are refused a bare 400 is given ({refused})")
+        check(not any(line.startswith("Event.WebResourceRequested done left-alone") for line in log),
+              "no request of the local origin is left to the network")
         check(responses.get("https://tarvela.localhost/metodo") ==
               "status=400 reason=Bad Request headers=content-type: text/plain; charset=utf-8\\n content=stream "
               "length=35 body=request method is not valid Unicode",
@@ -470,6 +492,38 @@ def case_runtime_double(args):
         check(re.search(r'MessageBoxW\(0+,\w+ L"Per aprire[^"]*\(0x80070005\)"', trace_text) is not None,
               "the error box names the immediate failure (0x80070005)")
         check(status == 0, f"refused then completed: exit status 0 (got {status})")
+
+        # Creation fails after the navigation; events still come, after the host is gone, inside the box.
+        double_log.unlink()
+        if open_log.exists():
+            open_log.unlink()
+        trace_path = wine.root / "late-events.txt"
+        with open(trace_path, "wb") as trace:
+            app = run_app(wine, exe, trace=trace, channels="+seh,+relay", TARVELA_DOUBLE_LOG="C:\\double.log",
+                          TARVELA_OPEN_LOG="C:\\opened.log", TARVELA_DOUBLE_REFUSE_VISIBLE="1")
+            try:
+                status = app.wait(timeout=45)
+            except subprocess.TimeoutExpired:
+                status = "still running"
+        log = double_log.read_text(encoding="utf-8").splitlines()
+        trace_text = trace_path.read_text(errors="replace")
+        check(re.search(r'MessageBoxW\(0+,\w+ L"Per aprire[^"]*\(0x8007139F\)"', trace_text) is not None,
+              "the error box names the refused step (0x8007139F)")
+        late = log[log.index("Runtime.LateEvents"):] if "Runtime.LateEvents" in log else []
+        removed = [line for line in log[:log.index("Runtime.LateEvents")] if line.startswith("WebView.remove_")] \
+            if late else []
+        check(removed == REMOVED_HANDLERS, f"every handler is removed with its own token before the box ({removed})")
+        check("Runtime.LateEvents returned" in late, f"late events return normally ({log[-3:]})")
+        check("c0000005" not in trace_text, "no access violation from the late events")
+        check("Event.NavigationStarting https://example.invalid/tardi cancel=0" in late and
+              "Event.NewWindowRequested https://example.invalid/tardi-finestra handled=0" in late and
+              "Event.WebResourceRequested done left-alone" in late and
+              not any(line.startswith(("WebView.ExecuteScript", "Environment.CreateWebResourceResponse"))
+                      for line in late), f"late events find no host and do nothing ({late})")
+        time.sleep(1)
+        opened = open_log.read_text(encoding="utf-8").splitlines() if open_log.exists() else []
+        check(opened == [], f"nothing is opened externally after the host is gone ({opened})")
+        check(status == 0, f"late events: exit status 0 (got {status})")
 
         # Closing the window while the web view is being created ends the app quietly.
         double_log.unlink()

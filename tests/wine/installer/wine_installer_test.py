@@ -97,7 +97,8 @@ def prepare(work):
     (wine.home / "Desktop").mkdir(parents=True)
     subprocess.run(["wineboot", "-i"], env=wine.env, check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=180)
-    relayed = "user32.MessageBoxW;kernel32.DeleteFileW;kernel32.FlushFileBuffers;kernel32.MoveFileExW"
+    relayed = ("user32.MessageBoxW;kernel32.DeleteFileW;kernel32.FlushFileBuffers;kernel32.MoveFileExW;"
+               "kernel32.CreateMutexW;kernel32.SetDefaultDllDirectories")
     wine.run("reg", "add", r"HKCU\Software\Wine\Debug", "/v", "RelayInclude", "/d", relayed, "/f")
     wine.stop()
 
@@ -138,11 +139,12 @@ class Case:
         self.wine.stop()
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def run_installer(self, installer, local_app_data="default", icons_in=None, hold_app=False, cwd=None):
+    def run_installer(self, installer, local_app_data="default", icons_in=None, hold_app=False, cwd=None,
+                      extra_env=None):
         """Runs one installer to its end; returns the message boxes it logged."""
         self.runs += 1
         relay = self.root / f"relay-{self.runs}.log"
-        env = {"WINEDEBUG": "+relay", "TARVELA_PROVA_REGISTRO": windows_path(self.app_log)}
+        env = {"WINEDEBUG": "+relay", "TARVELA_PROVA_REGISTRO": windows_path(self.app_log), **(extra_env or {})}
         if icons_in is not None:
             env["TARVELA_ICONE_IN"] = icons_in
         if hold_app:
@@ -440,13 +442,61 @@ def case_real_installer(case, o):
     check_equal(app_boxes()[0][1:], (CAPTION, MB_OK_ICONERROR), "the app's box caption and style")
 
 
+def case_second_installer_waits(case, o):
+    """An installer started while another holds the run lock waits, then completes on its own."""
+    held = case.root / "lock-held"
+    holder = subprocess.Popen(["wine", windows_path(o.lock_holder), "Local\\TarvelaSorvelo.installazione",
+                               windows_path(held)], env=case.wine.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    wait_for(held.exists, "the lock to be held")
+    relay = case.root / "relay-waiting.log"
+    with open(relay, "wb") as log:
+        waiting = subprocess.Popen(["wine", "cmd", "/c", windows_path(o.installer_a)], stderr=log,
+                                   env=dict(case.wine.env, WINEDEBUG="+relay",
+                                            TARVELA_PROVA_REGISTRO=windows_path(case.app_log)))
+        # Wine may take long to start it: what counts is that, once it asks for the lock, it waits.
+        asked = lambda: "TarvelaSorvelo.installazione" in relay.read_text(encoding="utf-8", errors="replace")
+        wait_for(lambda: asked() or waiting.poll() is not None or case.folder.exists(), "the installer to start",
+                 seconds=120)
+        time.sleep(1)
+        check_equal(waiting.poll(), None, "the second installer still waiting")
+        check_equal(case.folder.exists(), False, "install folder while the lock is held")
+        held.unlink()
+        check_equal(waiting.wait(timeout=90), 0, "exit status of the installer that waited")
+    check_equal(holder.wait(timeout=90), 0, "exit status of the lock holder")
+    check_equal(message_boxes(relay.read_text(encoding="utf-8", errors="replace")), [], "message boxes")
+    case.check_installed(o.app_a, o.loader, o.icon_a)
+    check_equal(case.wait_for_app_starts(1)[0], "a", "start after the wait")
+
+
+def case_library_search(case, o):
+    """Run from a downloads folder, the installer loads libraries on demand from System32 only.
+
+    Wine resolves the system libraries' own imports before the program runs (a planted shcore.dll
+    beside the installer is loaded through shell32 and shlwapi that way), so what is checked here
+    is that the search is restricted before the installer does anything else.
+    """
+    downloads = case.root / "Download"
+    downloads.mkdir()
+    shutil.copy(o.installer_a, downloads / "TarvelaSorvelo.exe")
+    check_equal(case.run_installer(downloads / "TarvelaSorvelo.exe", cwd=downloads), [], "message boxes")
+    relay = case.last_relay.read_text(encoding="utf-8", errors="replace")
+    # The C runtime's own unnamed locks come first; the run's own steps all name something.
+    calls = [call for call in re.findall(r"Call KERNEL32\.(SetDefaultDllDirectories|CreateMutexW|DeleteFileW|"
+                                         r"MoveFileExW)\(([^)]*)\)", relay)
+             if call[0] == "SetDefaultDllDirectories" or 'L"' in call[1]]
+    check_equal(calls[:1], [("SetDefaultDllDirectories", "00000800")],
+                "the first thing the installer does: System32 only (LOAD_LIBRARY_SEARCH_SYSTEM32)")
+    case.check_installed(o.app_a, o.loader, o.icon_a)
+
+
 CASES = {name[len("case_"):]: function for name, function in globals().items() if name.startswith("case_")}
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--work", type=Path, required=True)
-    for name in ("installer-a", "installer-b", "app-a", "app-b", "loader", "icon-a", "icon-b", "lnk-reader",
+    for name in ("installer-a", "installer-b", "app-a", "app-b", "loader", "icon-a", "icon-b", "lnk-reader", "lock-holder",
                  "real", "real-app", "real-icon", "web-host", "site", "uninstaller"):
         parser.add_argument(f"--{name}", required=True)
     parser.add_argument("case", choices=["prepare", "remove", *CASES])
