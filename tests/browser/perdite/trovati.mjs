@@ -25,19 +25,17 @@ export const TROVATI = [
   {
     seme: null,
     cosa: 'the instructor writes the cloud card while the engine\'s save of a value just typed is under way',
-    aperto: 'timing: the save reads the object to compare, sets the previous version aside, then uploads; a write landing in between is overwritten with no backup',
+    aperto: 'timing: the save compares the object with what the page last read and then uploads; a write landing within that round trip is overwritten with no backup (the client has no conditional upload)',
     comandi: [['Entra'], ['Vista', 0], ['ScriviStilaro', 0, 0, '701', 'subito'], ['AltroDispositivo', 0, '702']],
   },
   {
     seme: 501,
     cosa: 'an engine value the cloud refused once, then the tab closed without the leave-page question',
-    aperto: 'the engine\'s refused save is journalled only when the page is left, so a tab that ends without that step loses it',
     comandi: [['Entra'], ['Guasto', 'cloud'], ['Vista', 0], ['ScriviStilaro', 0, 0, '722', 'attesa'], ['Chiudi', 0, false]],
   },
   {
     seme: 523,
     cosa: 'a load typed in an added card, then another card chosen within the pause',
-    aperto: 'the box is recorded on leaving it while the switch is already under way, and the load is not in the card it was typed in',
     comandi: [['AggiungiScheda'], ['Scrivi', 0, 7, '531', 'subito'], ['CambiaScheda'], ['Guasto', 'file']],
   },
 ];
