@@ -5,6 +5,7 @@ import assert from 'node:assert/strict';
 import { chiudiPagine } from '../lib/sito.mjs';
 import {
   avviaSchede, apriSchede, caricata, collega, fixture, fileSuDisco, leggiBak, leggiDisco, leggiKv, leggiConPython, altreVociUguali, testo,
+  collegataInAttesa,
 } from './harness.mjs';
 
 const NOME = 'La mia scheda.xlsx';
@@ -140,11 +141,7 @@ test('quick edits make one write; a file open elsewhere keeps them waiting until
 
 test('after reopening, the reserve copy shows; Shift and Tab do not ask for access, a click does', async () => {
   const page = await apriSchede(sito);
-  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
-  await collega(page);
-  await page.evaluate((n) => sessionStorage.setItem('__permessi', JSON.stringify({ [n]: 'prompt' })), NOME);
-  await page.reload();
-  await caricata(page);
+  await collegataInAttesa(page, NOME, fixture('simple.xlsx'));
   assert.equal(await testo(page, '#skStato'), `Collegata a «${NOME}» · tocca la scheda per riaprire il file`);
   assert.ok(await page.locator('td.xin').count() > 0, 'the table shows from the reserve copy');
   await page.focus('td.xin');

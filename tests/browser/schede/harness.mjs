@@ -177,3 +177,13 @@ export async function leggiBak(page, nome, dove = 'dispositivo') {
   }, `bak:${dove}|${nome}`);
   return lista.map((b) => ({ ...b, dati: Buffer.from(b.dati, 'base64') }));
 }
+
+// A card linked to the OPFS file `nome`, then the page opened again with the browser still to
+// grant access: it shows the reserve copy and waits for the first touch.
+export async function collegataInAttesa(page, nome, bytes) {
+  await fileSuDisco(page, nome, bytes);
+  await collega(page);
+  await page.evaluate((n) => sessionStorage.setItem('__permessi', JSON.stringify({ [n]: 'prompt' })), nome);
+  await page.reload();
+  await caricata(page);
+}

@@ -4,7 +4,7 @@
 import { test, before, after, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
 import { chiudiPagine } from '../lib/sito.mjs';
-import { avviaSchede, apriSchede, caricata, collega, fixture, fileSuDisco, leggiBak, leggiDisco, leggiKv, leggiConPython, testo } from './harness.mjs';
+import { avviaSchede, apriSchede, caricata, collega, fixture, fileSuDisco, leggiBak, leggiDisco, leggiKv, leggiConPython, testo, collegataInAttesa } from './harness.mjs';
 
 const NOME = 'La mia scheda.xlsx';
 let sito;
@@ -115,11 +115,7 @@ test('a full list drops the versions the page can make again before the ones onl
 
 test('a click on the engine reopens the linked file the browser waits to grant', async () => {
   const page = await apriSchede(sito, { storage: { ts_xl_vista: '"stilaro"' } });
-  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
-  await collega(page);
-  await page.evaluate((n) => sessionStorage.setItem('__permessi', JSON.stringify({ [n]: 'prompt' })), NOME);
-  await page.reload();
-  await caricata(page);
+  await collegataInAttesa(page, NOME, fixture('simple.xlsx'));
   assert.equal(await testo(page, '#skStato'), `Collegata a «${NOME}» · tocca la scheda per riaprire il file`);
   await page.waitForFunction(() => stil.avviato && $('stCopri').hidden, null, { timeout: 20000 });
   await page.click('#stFoglio');

@@ -1,7 +1,7 @@
 // On a touch screen the access to a linked file is asked when the finger lifts from the card.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { avviaSchede, apriSchede, caricata, collega, fixture, fileSuDisco, testo } from './harness.mjs';
+import { avviaSchede, apriSchede, caricata, fixture, testo, collegataInAttesa } from './harness.mjs';
 
 const NOME = 'La mia scheda.xlsx';
 let sito;
@@ -10,11 +10,7 @@ after(() => sito.chiudi());
 
 test('a tap on the table reopens the linked file, a tap elsewhere does not', async () => {
   const page = await apriSchede(sito);
-  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
-  await collega(page);
-  await page.evaluate((n) => sessionStorage.setItem('__permessi', JSON.stringify({ [n]: 'prompt' })), NOME);
-  await page.reload();
-  await caricata(page);
+  await collegataInAttesa(page, NOME, fixture('simple.xlsx'));
   assert.equal(await testo(page, '#skStato'), `Collegata a «${NOME}» · tocca la scheda per riaprire il file`);
   await page.tap('.skchip');
   await page.waitForTimeout(300);
