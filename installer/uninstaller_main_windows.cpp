@@ -9,6 +9,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // This program also runs from the temporary folder: libraries loaded on
   // demand must come from the system's folder, never from where it runs.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Never removes files an installer is still writing; the installed copy's lock passes to the
+  // temporary copy when it ends.
+  installer::take_run_lock();
   installer::WindowsPlatform platform;
   installer::uninstall(platform);
   return 0;

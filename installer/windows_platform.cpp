@@ -71,6 +71,10 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 }  // namespace
 
+void take_run_lock() {
+  if (const HANDLE lock = CreateMutexW(nullptr, FALSE, run_lock_name)) WaitForSingleObject(lock, INFINITE);
+}
+
 std::optional<OsString> WindowsPlatform::environment(OsStringView name) {
   const OsString key(name);
   OsString value(64, L'\0');

@@ -4,8 +4,13 @@
 
 namespace installer {
 
-// The named lock that one install run holds from its start to its end.
+// The named lock that one install or uninstall run holds from its start to its end.
 inline constexpr wchar_t run_lock_name[] = L"Local\\TarvelaSorvelo.installazione";
+
+// Waits for the other run of this user, installer or uninstaller, to end, so that neither touches
+// a file the other is still writing, moving or removing. An abandoned lock (a run that died) is
+// taken over as it stands; held until this process ends.
+void take_run_lock();
 
 class WindowsPlatform : public Platform {
  public:
