@@ -83,7 +83,7 @@ test('linking a file changed meanwhile asks; keeping the file sets the browser v
   await page.waitForFunction(() => $('skMsg').textContent && !sk.scelta);
   await caricata(page);
   assert.ok((await testo(page, '#skMsg')).startsWith(`✅ Tengo il file «${NOME}». La versione fatta in questo browser l'ho messa da parte: «↶ Com'era prima» la rimette.`));
-  assert.ok((await leggiDisco(page, NOME)).equals(altro), 'the kept file stays as it was');
+  assert.ok((await leggiBak(page, NOME))[0].dati.equals(altro), 'the kept file, as it was, is set aside before its new look');
   assert.deepEqual((await leggiBak(page, NOME)).map((b) => b.perche), ['stile', 'scartata'], 'the file kept gets the new look, the browser version stays aside');
   await comEraPrima(page, 'scartato');
   assert.equal(leggiConPython(sito.temp, await leggiDisco(page, NOME)).foglio.celle[rif].v, 77);

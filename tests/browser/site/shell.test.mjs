@@ -223,6 +223,7 @@ test('the logo is a small file sized for the largest place it shows in', async (
     mostrata: Math.max(...[...document.querySelectorAll('img[src="logo.png"]')].map((i) => i.getBoundingClientRect().height)),
   }));
   assert.equal(Math.round(mostrata), 96, `${mostrata} px`);
-  assert.ok(alta >= 1.5 * mostrata && alta <= 2 * mostrata, `sharp on a 2x screen without wasted pixels: ${alta} px high`);
+  // The shown height may come out a fraction of a pixel under 96 while fonts settle.
+  assert.ok(alta >= 1.5 * mostrata && alta <= 2 * Math.round(mostrata), `sharp on a 2x screen without wasted pixels: ${alta} px high for ${mostrata}`);
   assert.ok(byte < 40000, `${byte} bytes`);
 });
