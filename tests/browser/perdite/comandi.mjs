@@ -92,7 +92,8 @@ class ScriviStilaro {
     const page = r.tab[this.tab];
     const cella = CELLE['tab' + this.tab][this.i % CELLE['tab' + this.tab].length];
     if (!(await stilaroPronto(page))) return r.nota(`${this.constructor.name} : Stilaro non è pronto`);
-    const carta = await cartaVista(page);
+    // The card is the one the engine shows, which a switch under way may not have replaced yet.
+    const carta = await page.evaluate(() => stil.identita);
     const prima = (await righe(page)).stStato;
     // A click on the sheet gives the engine the keyboard; the box is then reached as with the arrows.
     await page.locator('#stFoglio').click({ position: { x: 200, y: 120 } });

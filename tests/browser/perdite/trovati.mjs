@@ -40,8 +40,7 @@ export const TROVATI = [
   },
   {
     seme: 7011,
-    cosa: 'an engine value typed after a card switch and going offline, the last command of a long walk',
-    aperto: 'not yet looked into: the walk was found at the end of a session',
+    cosa: 'an engine value typed right after a card switch, while the engine still showed the card before',
     comandi: [['Scrivi', 0, 1, '786', 'attesa'], ['AggiungiScheda'], ['AggiungiScheda'], ['Chiudi', 0, false], ['NuovaSettimana', 0],
       ['Scrivi', 0, 15, '453', 'attesa'], ['Vista', 0], ['ScriviStilaro', 0, 13, '125', 'subito'], ['Ricarica', 0], ['ApriSeconda'],
       ['SecondoDispositivo', 13, '473'], ['ScriviStilaro', 1, 8, '207', 'attesa'], ['CambiaScheda'], ['Offline'],

@@ -169,6 +169,32 @@ test('a tab closed while the engine\'s save is still on its way leaves the edit 
   assert.match(await testo(di, '#skMsg'), /^Quello che avevi scritto in Stilaro prima di chiudere la pagina/);
 });
 
+test('keys typed in the engine while the next card is read stay with the card they were typed in', async () => {
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const page = await apriSchede(sito, { storage: { ts_xl_vista: '"stilaro"' } });
+  await page.waitForFunction(() => stil.avviato && $('stCopri').hidden, null, { timeout: 20000 });
+  page.once('filechooser', (fc) => fc.setFiles({ name: 'Nuova.xlsx', mimeType: 'application/octet-stream', buffer: fixture('one-week.xlsx') }));
+  await page.evaluate(() => aggiungiScheda());
+  await page.waitForFunction(() => stil.identita === 'dispositivo|Nuova.xlsx' && $('stCopri').hidden, null, { timeout: 20000 });
+  // The next card's read waits until the member has typed in the sheet still shown.
+  await page.evaluate(() => {
+    const leggi = caricaSchedaOra;
+    window.caricaSchedaOra = async () => { await new Promise((via) => { window.__via = via; }); return leggi(); };
+  });
+  const cambio = page.evaluate((n) => apriScheda(n), NOME);
+  await page.waitForFunction(() => window.__via);
+  await page.evaluate(() => stilaro.foglio_vai('E18'));
+  await page.keyboard.type('84');
+  await page.keyboard.press('Enter');
+  await page.evaluate(() => window.__via());
+  await cambio;
+  await page.waitForFunction((n) => stil.identita === 'dispositivo|' + n && $('stCopri').hidden, NOME, { timeout: 20000 });
+  await page.evaluate(() => Promise.all([sk.coda, stil.coda]));
+  const versioni = [await leggiKv(page, 'copia:Nuova.xlsx'), ...(await leggiBak(page, 'Nuova.xlsx')).map((b) => b.dati)].filter(Boolean);
+  assert.ok(versioni.some((v) => cella(v, 'E18') === 84), 'the value typed is in its card or set aside for it');
+  assert.match(await testo(page, '#skMsg'), /nella scheda «Nuova» non si è potuto salvare: l'ho messo da parte/);
+});
+
 test('a card added while the shown one keeps unwritten edits: declining the switch adds no message, the edits stay', async () => {
   const page = await apriSchede(sito);
   await fileSuDisco(page, NOME, fixture('simple.xlsx'));
