@@ -10,7 +10,7 @@ import { TROVATI } from './trovati.mjs';
 
 const CAMMINI = Number(process.env.PERDITE_CAMMINI || 1);
 const SEME = Number(process.env.PERDITE_SEME || Date.now() % 1e9);
-const APERTI = TROVATI.filter((c) => c.aperto);
+const APERTI = TROVATI.filter((c) => c.aperto && !c.finestra);
 
 let banco;
 before(async () => { banco = await avviaBanco(); });
