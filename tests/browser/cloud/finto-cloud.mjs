@@ -12,6 +12,13 @@ const UMD = readFileSync(join(import.meta.dirname, '..', '..', '..', 'node_modul
 const CORS = { 'access-control-allow-origin': '*', 'access-control-allow-headers': '*', 'access-control-allow-methods': '*' };
 const b64 = (o) => Buffer.from(JSON.stringify(o)).toString('base64url');
 
+// The page as a gym with a cloud project serves it: the project written in the settings block.
+export function conCloud(html, url, chiave) {
+  const blocco = /(<script type="application\/json" id="impostazioniCloud">)[^<]*(<\/script>)/;
+  if (!blocco.test(html)) throw new Error('the page no longer carries the cloud settings block');
+  return html.replace(blocco, `$1${JSON.stringify({ url, chiave })}$2`);
+}
+
 export function jwt(utente) {
   return b64({ alg: 'HS256', typ: 'JWT' }) + '.' + b64({ sub: utente.id, email: utente.email, role: 'authenticated',
     exp: Math.floor(Date.now() / 1000) + 3600 }) + '.firma';
@@ -158,8 +165,7 @@ export async function collega(sito, f, { libreria = UMD } = {}) {
   await sito.context.route((url) => url.origin === PROGETTO, (route) => rispondi(f, route));
   await sito.context.route((url) => url.pathname === '/' || url.pathname === '/index.html', async (route) => {
     const r = await route.fetch();
-    const testo = (await r.text()).replace("const CLOUD = { url: '', chiave: '' };",
-      `const CLOUD = { url: '${PROGETTO}', chiave: '${CHIAVE}' };`);
+    const testo = conCloud(await r.text(), PROGETTO, CHIAVE);
     await route.fulfill({ response: r, body: testo });
   });
 }

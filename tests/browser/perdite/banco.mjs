@@ -8,7 +8,7 @@ import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 import { startServer } from '../lib/serve.mjs';
 import { FINTI_FILE } from '../schede/harness.mjs';
-import { CHIAVE, PROGETTO, collega as collegaCloud, creaFinto, sessione } from '../cloud/finto-cloud.mjs';
+import { CHIAVE, PROGETTO, collega as collegaCloud, conCloud, creaFinto, sessione } from '../cloud/finto-cloud.mjs';
 
 const qui = dirname(fileURLToPath(import.meta.url));
 export const SCHEDA = 'La mia scheda.xlsx';
@@ -61,9 +61,7 @@ export async function avviaBanco() {
     args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
   // The page as the fake cloud's project serves it, read once for every tab of every walk.
-  const pagina = (await (await fetch(server.base)).text()).replace("const CLOUD = { url: '', chiave: '' };",
-    `const CLOUD = { url: '${PROGETTO}', chiave: '${CHIAVE}' };`);
-  if (!pagina.includes(PROGETTO)) throw new Error('the page no longer carries the cloud settings line');
+  const pagina = conCloud(await (await fetch(server.base)).text(), PROGETTO, CHIAVE);
   return {
     base: server.base,
     browser,

@@ -92,14 +92,15 @@ class ScriviStilaro {
     const page = r.tab[this.tab];
     const cella = CELLE['tab' + this.tab][this.i % CELLE['tab' + this.tab].length];
     if (!(await stilaroPronto(page))) return r.nota(`${this.constructor.name} : Stilaro non è pronto`);
-    // The card is the one the engine shows, which a switch under way may not have replaced yet.
-    const carta = await page.evaluate(() => stil.identita);
     const prima = (await righe(page)).stStato;
     // A click on the sheet gives the engine the keyboard; the box is then reached as with the arrows.
     await page.locator('#stFoglio').click({ position: { x: 200, y: 120 } });
+    // The card is the one the engine shows, which a switch under way may not have replaced yet.
+    const carta = await page.evaluate(() => stil.identita);
     await page.evaluate((rif) => stilaro.foglio_vai(rif), cella);
     await page.keyboard.type(this.valore);
     await page.keyboard.press('Enter');
+    if (await page.evaluate(() => stil.identita) !== carta) return r.nota(`${this.constructor.name} : la scheda è cambiata sotto le dita`);
     if (!(await page.evaluate((n) => stilaro.foglio_da_salvare() || window.__righe.stStato > n, prima))) {
       return r.nota(`${this.constructor.name} : i tasti non sono arrivati a Stilaro`);
     }
@@ -117,7 +118,10 @@ class Vista {
   async run(m, r) {
     const page = r.tab[this.tab];
     const voluta = m.vista[this.tab] === 'tabella' ? 'stilaro' : 'tabella';
-    await page.locator(`#skViste button[data-vista="${voluta}"]`).click();
+    const bottone = page.locator(`#skViste button[data-vista="${voluta}"]`);
+    // No card shown (the account's cloud out of reach, say): no view to switch.
+    if (!(await bottone.isVisible())) return r.nota(`${this.constructor.name} : nessun bottone`);
+    await bottone.click();
     await page.evaluate(() => stil.coda);
     await quiete(page);
     if (voluta === 'stilaro') await stilaroPronto(page);

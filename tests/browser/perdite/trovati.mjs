@@ -48,4 +48,10 @@ export const TROVATI = [
       ['SecondoDispositivo', 13, '473'], ['ScriviStilaro', 1, 8, '207', 'attesa'], ['CambiaScheda'], ['Offline'],
       ['ScriviStilaro', 0, 15, '199', 'attesa']],
   },
+  {
+    seme: 20018,
+    cosa: 'a value typed in the engine while a card switch was starting, then a sign-in: it went to the card the engine showed next',
+    comandi: [['Vista', 0], ['Offline'], ['ApriSeconda'], ['AggiungiScheda'], ['Offline'], ['CambiaScheda'], ['ScriviStilaro', 0, 11, '224', 'subito'],
+      ['ScriviStilaro', 0, 3, '187', 'subito'], ['Entra'], ['Chiudi', 0, false]],
+  },
 ];

@@ -62,3 +62,25 @@ test('stored photo replacements and seeds cannot inject markup either', async ()
   assert.deepEqual(await testi(page, '#news h2'), [ATTACCO]);
   assert.deepEqual(page.errori, []);
 });
+
+test('the page runs under its script policy, and a handler that slipped into the markup does not run', async () => {
+  const page = await apri(sito, {
+    init: [`document.addEventListener('securitypolicyviolation', (e) => { (window.__rifiuti ||= []).push(e.violatedDirective); });`],
+  });
+  for (const pagina of ['home', 'corsi', 'orari', 'abbonamenti', 'novita', 'schede', 'area', 'dove', 'app']) {
+    await page.evaluate((p) => go(p), pagina);
+  }
+  await page.evaluate(() => go('schede'));
+  await page.click('button:has-text("Prova la scheda di esempio")');
+  await page.click('#skViste button[data-vista="stilaro"]');
+  await page.waitForFunction(() => (stil.avviato && $('stCopri').hidden) || stil.errore, null, { timeout: 20000 });
+  assert.equal(await page.evaluate(() => stil.errore), '', 'the engine compiles its module under the policy');
+  assert.equal(await page.evaluate(() => window.__rifiuti), undefined, 'nothing of the page itself is refused');
+  await page.evaluate(() => {
+    document.body.insertAdjacentHTML('beforeend', '<img src="non-c-e.png" onerror="window.colpito=1"><button id="iniettato" onclick="window.colpito=2">x</button>');
+  });
+  await page.click('#iniettato');
+  await page.waitForFunction(() => (window.__rifiuti || []).length >= 2);
+  assert.equal(await page.evaluate(() => window.colpito), undefined);
+  assert.deepEqual(page.errori, []);
+});
