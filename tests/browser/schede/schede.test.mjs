@@ -2,6 +2,7 @@
 import { test, before, after, afterEach } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
+import zlib from 'node:zlib';
 import { join } from 'node:path';
 import { chiudiPagine, testi } from '../lib/sito.mjs';
 import { avviaSchede, apriSchede, caricata, fixture, leggiDisco, leggiKv, leggiConPython, testo, FIXTURE } from './harness.mjs';
@@ -164,6 +165,27 @@ test('a stored copy with the old look gets the new one; restoring the old look k
   await caricata(page);
   assert.ok((await leggiKv(page, 'copia:' + NOME)).equals(simple), 'not restyled again');
   assert.equal(await testo(page, '#skMsg'), '');
+});
+
+test('a card read beside the page keeps its new look for the next visit, and loses it when the card there changes', async () => {
+  const crc = (b) => zlib.crc32(b) >>> 0;
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const page = await apriSchede(sito);
+  const visto = () => page.evaluate(() => ({ origine: sk.origine, crc: sk.crc }));
+  const prima = await visto();
+  assert.equal(prima.origine, crc(fixture('simple.xlsx')));
+  assert.notEqual(prima.crc, prima.origine, 'shown with the new look');
+  assert.equal((await leggiKv(page, 'stile:' + NOME)).crc, prima.origine);
+  await page.reload();
+  await caricata(page);
+  assert.deepEqual(await visto(), prima, 'the same new look, kept');
+  sito.beside.set(NOME, fixture('one-week.xlsx'));
+  await page.reload();
+  await caricata(page);
+  const dopo = await visto();
+  assert.equal(dopo.origine, crc(fixture('one-week.xlsx')));
+  assert.notEqual(dopo.crc, prima.crc, 'never the look of the card that was there before');
+  assert.equal((await leggiKv(page, 'stile:' + NOME)).crc, dopo.origine);
 });
 
 test('backups kept by older pages join the list of their own card and place, and only theirs', async () => {
