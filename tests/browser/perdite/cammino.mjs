@@ -8,12 +8,13 @@ import { descriviPerdite, perdite } from './oracolo.mjs';
 export { avviaBanco };
 
 // The end of a walk as a patient member ends it: failures gone, the cloud back, a refused save
-// tried again, the engine's pending save let through, every tab closed and the card opened again.
+// tried again on every device, the engine's pending save let through, every tab closed and the
+// card opened again.
 async function fine(r) {
   r.rete.offline = false;
   r.f.guasti = 0;
-  for (const page of r.tab) {
-    if (!page) continue;
+  for (const page of [...r.tab, r.altro]) {
+    if (!page || page.isClosed()) continue;
     await page.evaluate(() => { localStorage.removeItem('__guasto_idb'); localStorage.removeItem('__guasto_file'); });
     await quiete(page);
     const riprova = page.locator('#skSalva button', { hasText: 'Riprova a salvare' });
@@ -24,10 +25,7 @@ async function fine(r) {
     await page.waitForFunction(() => !(stil.avviato && stilaro.foglio_da_salvare()), null, { timeout: 30000 }).catch(() => {});
     await quiete(page);
   }
-  if (r.altro) {
-    await quiete(r.altro);
-    await r.altro.close({ runBeforeUnload: true });
-  }
+  if (r.altro && !r.altro.isClosed()) await r.altro.close({ runBeforeUnload: true });
   for (const i of [1, 0]) await chiudiTab(r, i, true);
   const ultima = await apriTab(r, 0);
   if (await ultima.evaluate(() => sk.vista === 'stilaro')) {

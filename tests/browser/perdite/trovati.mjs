@@ -54,4 +54,9 @@ export const TROVATI = [
     comandi: [['Vista', 0], ['Offline'], ['ApriSeconda'], ['AggiungiScheda'], ['Offline'], ['CambiaScheda'], ['ScriviStilaro', 0, 11, '224', 'subito'],
       ['ScriviStilaro', 0, 3, '187', 'subito'], ['Entra'], ['Chiudi', 0, false]],
   },
+  {
+    seme: 40016,
+    cosa: 'a value typed in the engine, then the tab closed within the engine\'s pause without the leave-page question',
+    comandi: [['Vista', 0], ['ScriviStilaro', 0, 7, '393', 'subito'], ['Chiudi', 0, false]],
+  },
 ];
