@@ -59,4 +59,10 @@ export const TROVATI = [
     cosa: 'a value typed in the engine, then the tab closed within the engine\'s pause without the leave-page question',
     comandi: [['Vista', 0], ['ScriviStilaro', 0, 7, '393', 'subito'], ['Chiudi', 0, false]],
   },
+  {
+    seme: 40154,
+    cosa: 'a load typed in the second tab after the first tab added a card: it went to the added card',
+    comandi: [['ApriSeconda'], ['AggiungiScheda'], ['AltroDispositivo', 15, '240'], ['AggiungiScheda'], ['Esci', 0], ['Offline'], ['Annulla', 0],
+      ['Chiudi', 0, false], ['Scrivi', 0, 3, '764', 'subito'], ['Scrivi', 1, 14, '681', 'tab']],
+  },
 ];

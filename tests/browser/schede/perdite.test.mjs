@@ -195,6 +195,22 @@ test('keys typed in the engine while the next card is read stay with the card th
   assert.match(await testo(page, '#skMsg'), /nella scheda «Nuova» non si è potuto salvare: l'ho messo da parte/);
 });
 
+test('a tab keeps its own card when another tab adds one: its edits never go to the other card', async () => {
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const prima = await apriSchede(sito);
+  const seconda = await apriSchede(sito, { stessoStore: true });
+  prima.once('filechooser', (fc) => fc.setFiles({ name: 'Nuova.xlsx', mimeType: 'application/octet-stream', buffer: fixture('one-week.xlsx') }));
+  await prima.evaluate(() => aggiungiScheda());
+  await prima.waitForFunction(() => nomeScheda() === 'Nuova.xlsx' && sk.bytes);
+  const rif = await primaVuota(seconda);
+  await seconda.click(`[data-r="${rif}"]`);
+  await seconda.keyboard.type('66');
+  await seconda.keyboard.press('Tab');
+  await seconda.waitForFunction(() => /^Salvato/.test($('skSalva').textContent), null, { timeout: 15000 });
+  assert.equal((await leggiKv(seconda, 'mod:' + NOME))?.[rif], '66');
+  assert.equal(await leggiKv(seconda, 'mod:Nuova.xlsx'), undefined);
+});
+
 test('a card added while the shown one keeps unwritten edits: declining the switch adds no message, the edits stay', async () => {
   const page = await apriSchede(sito);
   await fileSuDisco(page, NOME, fixture('simple.xlsx'));
