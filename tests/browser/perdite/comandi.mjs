@@ -155,11 +155,14 @@ class Annulla {
     const bottone = page.locator('.settBottoni button[data-op="annulla"]:visible').first();
     if (!(await bottone.count())) return r.nota(`${this.constructor.name} : nessun «Annulla»`);
     const carta = await cartaVista(page);
+    const prima = await stato(page);
     await bottone.click();
     await page.waitForFunction(() => /Annullat|non la (toglie|rimette) più|Non|sbagliat/.test($('skMsg').textContent), null, ATTESA).catch(() => {});
     await quiete(page);
     const detto = await stato(page);
-    const tolta = /tornata com'era prima della «(.+?)»/.exec(detto.messaggio);
+    // The engine's line says it too, when a message about the file written meanwhile took the other.
+    const tolta = /tornata com'era prima della «(.+?)»/.exec(detto.messaggio)
+      || (detto.stilaro !== prima.stilaro && /^↶ Tolta la (.+)$/.exec(detto.stilaro));
     if (tolta) m.titoli.delete(`${carta}|${tolta[1]}`);
     r.nota(`${this.constructor.name} : ${detto.messaggio}`);
   }
