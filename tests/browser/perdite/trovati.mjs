@@ -65,4 +65,9 @@ export const TROVATI = [
     comandi: [['ApriSeconda'], ['AggiungiScheda'], ['AltroDispositivo', 15, '240'], ['AggiungiScheda'], ['Esci', 0], ['Offline'], ['Annulla', 0],
       ['Chiudi', 0, false], ['Scrivi', 0, 3, '764', 'subito'], ['Scrivi', 1, 14, '681', 'tab']],
   },
+  {
+    seme: 40060,
+    cosa: 'a load typed in the second tab, that tab closed within the pause, then another card added in the first',
+    comandi: [['ApriSeconda'], ['Guasto', 'cloud'], ['Scrivi', 1, 5, '590', 'subito'], ['Chiudi', 1, false], ['AggiungiScheda']],
+  },
 ];

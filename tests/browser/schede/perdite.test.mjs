@@ -211,6 +211,28 @@ test('a tab keeps its own card when another tab adds one: its edits never go to 
   assert.equal(await leggiKv(seconda, 'mod:Nuova.xlsx'), undefined);
 });
 
+test('a load a closed tab left for another card of this browser reaches that card when any card opens', async () => {
+  sito.beside.set(NOME, fixture('simple.xlsx'));
+  const giornale = JSON.stringify({ ['dispositivo|' + NOME]: { nome: NOME, celle: { E18: '77' } } });
+  const page = await apriSchede(sito, {
+    storage: { ts_giornale: giornale, ts_file_scheda: '"Nuova.xlsx"' },
+    init: [`(${(b64) => {
+      if (sessionStorage.getItem('__seminata')) return;
+      sessionStorage.setItem('__seminata', '1');
+      const r = indexedDB.open('tarvela', 1);
+      r.onupgradeneeded = () => r.result.createObjectStore('kv');
+      r.onsuccess = () => {
+        const t = r.result.transaction('kv', 'readwrite');
+        t.objectStore('kv').put(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0)).buffer, 'copia:Nuova.xlsx');
+        t.objectStore('kv').put(['Nuova.xlsx'], 'schede');
+      };
+    }})(${JSON.stringify(fixture('one-week.xlsx').toString('base64'))})`],
+  });
+  assert.equal(await page.evaluate(() => nomeScheda()), 'Nuova.xlsx');
+  assert.deepEqual(await leggiKv(page, 'mod:' + NOME), { E18: '77' });
+  assert.equal(await page.evaluate(() => localStorage.getItem('ts_giornale')), null);
+});
+
 test('a card added while the shown one keeps unwritten edits: declining the switch adds no message, the edits stay', async () => {
   const page = await apriSchede(sito);
   await fileSuDisco(page, NOME, fixture('simple.xlsx'));
