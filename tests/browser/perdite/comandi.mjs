@@ -70,6 +70,7 @@ class Scrivi {
     await page.keyboard.type(this.valore);
     // A box redrawn under the fingers shows the member that the value did not go in.
     if (await box.count() !== 1 || (await box.innerText()).trim() !== this.valore) return r.nota(`${this.constructor.name} : la casella non mostra ${this.valore}`);
+    if (await cartaVista(page) !== carta) return r.nota(`${this.constructor.name} : la scheda è cambiata sotto le dita`);
     const v = annota(m, carta, 'tab' + this.tab, cella, this.valore);
     if (this.fine === 'subito') return;
     if (this.fine === 'tab') await page.keyboard.press('Tab');
@@ -142,6 +143,8 @@ class NuovaSettimana {
     await quiete(page);
     const detto = await stato(page);
     const titolo = /Aggiunta la (.+?): /.exec(detto.messaggio);
+    // A card still being switched to when the button was found: the week's card is not known.
+    if (await cartaVista(page) !== carta) return r.nota(`${this.constructor.name} : la scheda è cambiata sotto le dita`);
     if (titolo) m.titoli.set(`${carta}|${titolo[1]}`, { carta, titolo: titolo[1], attore: 'tab' + this.tab, passo: m.passo, comando: m.corrente, detto });
     else r.nota(`${this.constructor.name} : ${detto.messaggio}`);
   }
