@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "layout.hpp"
+#include "win_text.h"
 
 namespace installer {
 namespace {
@@ -210,15 +211,6 @@ void WindowsPlatform::error_box(const OsString& text) {
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
-OsString WindowsPlatform::system_message(std::uint32_t code) {
-  PWSTR text = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<PWSTR>(&text), 0, nullptr);
-  OsString message;
-  if (length != 0 && text) message.assign(text, length);
-  LocalFree(text);
-  return message;
-}
+OsString WindowsPlatform::system_message(std::uint32_t code) { return tarvela::win::system_message_wide(code); }
 
 }  // namespace installer

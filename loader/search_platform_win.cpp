@@ -1,25 +1,15 @@
 #include "search_platform_win.h"
 
+#include <windows.h>
+
 #include <vector>
+
+#include "win_text.h"
 
 namespace tarvela::loader {
 
-std::string utf8_from_wide(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring wide_from_utf8(std::string_view text) {
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
+using win::utf8_from_wide;
+using win::wide_from_utf8;
 
 namespace {
 
@@ -100,7 +90,7 @@ std::optional<std::string> file_version(std::string_view path) {
 }  // namespace
 
 SearchPlatform windows_search_platform() {
-    const std::string exe = utf8_from_wide(module_path());
+    const std::string exe = utf8_from_wide(module_path()).value_or("");
     const auto cut = exe.find_last_of("\\/");
     return SearchPlatform{
         .read_registry = read_registry,

@@ -2,35 +2,6 @@
 
 namespace tarvela {
 
-std::optional<std::string> utf8_from_utf16(std::u16string_view units) {
-    std::string text;
-    text.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t code = units[i];
-        if (code >= 0xDC00 && code <= 0xDFFF) return std::nullopt;
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) return std::nullopt;
-            code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
-        }
-        if (code < 0x80) {
-            text += static_cast<char>(code);
-        } else if (code < 0x800) {
-            text += static_cast<char>(0xC0 | (code >> 6));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            text += static_cast<char>(0xE0 | (code >> 12));
-            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            text += static_cast<char>(0xF0 | (code >> 18));
-            text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return text;
-}
-
 std::string join_path(std::string_view path, std::string_view component) {
     std::string joined(path);
     if (!joined.empty() && joined.back() != '\\' && joined.back() != '/') joined += '\\';

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "utf8.h"
+
 namespace tarvela {
 
 inline constexpr std::string_view app_name = "Tarvela Sorvelo";
@@ -29,9 +31,6 @@ struct AppSettings {
 // Looks up one environment variable: nothing when undefined, otherwise its UTF-16 code units
 // exactly as the system holds them (which may include unpaired surrogates).
 using EnvironmentLookup = std::function<std::optional<std::u16string>(std::string_view name)>;
-
-// The value as UTF-8 text, or nothing when it holds an unpaired surrogate.
-std::optional<std::string> utf8_from_utf16(std::u16string_view units);
 
 // `path`, then "\" (unless `path` is empty or ends in "\" or "/"), then `component`.
 std::string join_path(std::string_view path, std::string_view component);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "system_message_text.h"
+
 namespace tarvela {
 
 namespace {
@@ -134,18 +136,11 @@ std::string web_view_error_text(std::string_view detail) {
     return text;
 }
 
-std::string_view trim_system_message(std::string_view message) {
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ')) {
-        message.remove_suffix(1);
-    }
-    return message;
-}
-
 std::string web_view_failure_detail(std::string_view system_message, std::uint32_t hresult) {
     char code[16];
     std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hresult));
     std::string text = "WebView2 error: ";
-    text.append(trim_system_message(system_message));
+    text += readable_system_message(system_message);
     text += " (";
     text += code;
     text += ')';
@@ -156,7 +151,7 @@ std::string window_failure_detail(std::string_view operation, std::string_view s
                                   std::uint32_t error_code) {
     std::string text(operation);
     text += ": ";
-    text.append(trim_system_message(system_message));
+    text += readable_system_message(system_message);
     text += " (os error ";
     text += std::to_string(error_code);
     text += ')';

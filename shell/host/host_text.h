@@ -52,9 +52,7 @@ std::string response_header_text(std::span<const Header> headers);
 std::string window_error_text(std::string_view detail);
 std::string web_view_error_text(std::string_view detail);
 
-// A system message without the line breaks and spaces the system puts at its end.
-std::string_view trim_system_message(std::string_view message);
-
+// The message is made readable (readable_system_message) in the two details below.
 // "WebView2 error: " + message + " (0x" + eight upper-case hex digits + ")".
 std::string web_view_failure_detail(std::string_view system_message, std::uint32_t hresult);
 
