@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "environment.h"
 #include "layout.hpp"
 #include "win_text.h"
 
@@ -77,21 +78,7 @@ void take_run_lock() {
 }
 
 std::optional<OsString> WindowsPlatform::environment(OsStringView name) {
-  const OsString key(name);
-  OsString value(64, L'\0');
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = GetEnvironmentVariableW(key.c_str(), value.data(), static_cast<DWORD>(value.size()));
-    if (length == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return OsString();
-    }
-    if (length < value.size()) {
-      value.resize(length);
-      return value;
-    }
-    value.resize(length);
-  }
+  return tarvela::win::environment_variable(OsString(name).c_str());
 }
 
 std::optional<std::uint64_t> WindowsPlatform::file_size(const OsString& path) {

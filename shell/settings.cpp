@@ -2,26 +2,11 @@
 
 namespace tarvela {
 
-std::string join_path(std::string_view path, std::string_view component) {
-    std::string joined(path);
-    if (!joined.empty() && joined.back() != '\\' && joined.back() != '/') joined += '\\';
-    joined += component;
-    return joined;
-}
-
 // Any value beginning with "http" is taken as it stands: no trimming and no parsing.
 std::string site_url_from(const std::optional<std::string>& value) {
     std::string url = value && value->starts_with("http") ? *value : std::string(default_site_url);
     if (url.back() != '/') url += '/';
     return url;
-}
-
-bool is_full_windows_path(std::string_view path) {
-    auto separator = [](char c) { return c == '\\' || c == '/'; };
-    const bool drive_root = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
-                            path[1] == ':' && separator(path[2]);
-    const bool share = path.size() >= 3 && separator(path[0]) && separator(path[1]) && !separator(path[2]);
-    return drive_root || share;
 }
 
 AppSettings load_settings(const EnvironmentLookup& lookup) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "utf8.h"
+#include "windows_path.h"
 
 namespace tarvela {
 
@@ -31,13 +32,6 @@ struct AppSettings {
 // Looks up one environment variable: nothing when undefined, otherwise its UTF-16 code units
 // exactly as the system holds them (which may include unpaired surrogates).
 using EnvironmentLookup = std::function<std::optional<std::u16string>(std::string_view name)>;
-
-// `path`, then "\" (unless `path` is empty or ends in "\" or "/"), then `component`.
-std::string join_path(std::string_view path, std::string_view component);
-
-// True for a path that depends on no current folder or drive: a drive letter with its root, or a
-// network share. Any other data folder would land wherever the app was started from.
-bool is_full_windows_path(std::string_view path);
 
 // The public site URL for a decoded "TARVELA_SITO" (nothing when undefined or not valid Unicode).
 std::string site_url_from(const std::optional<std::string>& value);

@@ -4,18 +4,12 @@
 #include <shellscalingapi.h>
 
 #include "host_text.h"
+#include "system_function.h"
 #include "windows_version.h"
 
 namespace tarvela::win {
 
 namespace {
-
-template <typename Function>
-Function system_function(const wchar_t* library, const char* name) {
-    HMODULE module = GetModuleHandleW(library);
-    if (!module) module = LoadLibraryW(library);
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
 
 // Without a manifest, this call is what maps logical pixels to physical ones.
 void declare_dpi_awareness() {

@@ -7,6 +7,7 @@
 
 #include "host_text.h"
 #include "settings.h"
+#include "system_function.h"
 #include "window_icon_bits.h"
 #include "win_text.h"
 #include "windows_version.h"
@@ -21,13 +22,7 @@ namespace {
 constexpr DWORD window_style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 constexpr DWORD window_ex_style = WS_EX_WINDOWEDGE | WS_EX_APPWINDOW;
 
-template <typename Function>
-Function system_function(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
-// The DPI calls that older systems lack, looked up once: the window asks for its limits often,
-// and loading shcore.dll each time would take a new module reference each time.
+// The DPI calls that older systems lack, looked up once: the window asks for its limits often.
 struct DpiFunctions {
     UINT(WINAPI* for_window)(HWND) = nullptr;
     HRESULT(WINAPI* for_monitor)(HMONITOR, int, UINT*, UINT*) = nullptr;
@@ -36,14 +31,11 @@ struct DpiFunctions {
 
 const DpiFunctions& dpi_functions() {
     static const DpiFunctions functions = [] {
-        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        HMODULE shcore = GetModuleHandleW(L"shcore.dll");
-        // Stays loaded for the life of the process.
-        if (!shcore) shcore = LoadLibraryW(L"shcore.dll");
         DpiFunctions found;
-        found.for_window = system_function<decltype(found.for_window)>(user32, "GetDpiForWindow");
-        found.for_monitor = system_function<decltype(found.for_monitor)>(shcore, "GetDpiForMonitor");
-        found.adjust_for_dpi = system_function<decltype(found.adjust_for_dpi)>(user32, "AdjustWindowRectExForDpi");
+        found.for_window = system_function<decltype(found.for_window)>(L"user32.dll", "GetDpiForWindow");
+        found.for_monitor = system_function<decltype(found.for_monitor)>(L"shcore.dll", "GetDpiForMonitor");
+        found.adjust_for_dpi =
+            system_function<decltype(found.adjust_for_dpi)>(L"user32.dll", "AdjustWindowRectExForDpi");
         return found;
     }();
     return functions;
