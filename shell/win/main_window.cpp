@@ -8,8 +8,8 @@
 #include "host_text.h"
 #include "settings.h"
 #include "system_function.h"
-#include "window_icon_bits.h"
 #include "win_text.h"
+#include "window_icon_bits.h"
 #include "windows_version.h"
 
 extern "C" const std::uint8_t tarvela_window_icon_rgba[];
@@ -21,6 +21,11 @@ namespace {
 
 constexpr DWORD window_style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 constexpr DWORD window_ex_style = WS_EX_WINDOWEDGE | WS_EX_APPWINDOW;
+
+// The DwmSetWindowAttribute switch for a dark caption (DWMWA_USE_IMMERSIVE_DARK_MODE, which the
+// cross-building headers lack). Builds 17763 to 18985 took the same switch, undocumented, as 19.
+constexpr DWORD use_immersive_dark_mode = 20;
+constexpr DWORD use_immersive_dark_mode_before_18986 = 19;
 
 // The DPI calls that older systems lack, looked up once: the window asks for its limits often.
 struct DpiFunctions {
@@ -96,10 +101,10 @@ void apply_dark_caption(HWND window) {
     const BOOL dark = TRUE;
     switch (dark_caption_for(version.major, version.build)) {
         case DarkCaption::dwm_attribute_20:
-            DwmSetWindowAttribute(window, 20, &dark, sizeof dark);
+            DwmSetWindowAttribute(window, use_immersive_dark_mode, &dark, sizeof dark);
             break;
         case DarkCaption::dwm_attribute_19:
-            DwmSetWindowAttribute(window, 19, &dark, sizeof dark);
+            DwmSetWindowAttribute(window, use_immersive_dark_mode_before_18986, &dark, sizeof dark);
             break;
         case DarkCaption::window_property:
             SetPropW(window, L"UseImmersiveDarkModeColors", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(TRUE)));
