@@ -2,8 +2,8 @@
 // every path; each failure the user must know about is one error box.
 #include <windows.h>
 
+#include "error_text.h"
 #include "event_loop.h"
-#include "host_text.h"
 #include "main_window.h"
 #include "platform_services.h"
 #include "settings.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shellscalingapi.h>
 
-#include "host_text.h"
+#include "dark_mode.h"
 #include "system_function.h"
 #include "windows_version.h"
 

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-#include "host_text.h"
+#include "dark_mode.h"
+#include "dpi.h"
+#include "error_text.h"
 #include "settings.h"
 #include "system_function.h"
 #include "win_text.h"
