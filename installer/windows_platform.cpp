@@ -5,6 +5,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 
@@ -32,6 +33,7 @@ OsString parent_of(const OsString& path) {
   return path.substr(0, slash);
 }
 
+// A kernel handle closed when it goes; the WRL of the cross-building headers has no such wrapper.
 class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
@@ -51,22 +53,6 @@ class Handle {
 
  private:
   HANDLE handle_;
-};
-
-template <class Interface>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() {
-    if (pointer_) pointer_->Release();
-  }
-  Interface* operator->() const { return pointer_; }
-  void** out_void() { return reinterpret_cast<void**>(&pointer_); }
-
- private:
-  Interface* pointer_ = nullptr;
 };
 
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -158,9 +144,9 @@ std::optional<OsString> WindowsPlatform::known_folder(KnownFolder folder) {
 }
 
 Failure WindowsPlatform::save_shortcut(const OsString& link, const ShortcutTarget& target) {
-  ComPtr<IShellLinkW> shell_link;
-  HRESULT result =
-      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell_link.out_void());
+  Microsoft::WRL::ComPtr<IShellLinkW> shell_link;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(shell_link.GetAddressOf()));
   if (FAILED(result)) return failed_hresult(result);
   if (FAILED(result = shell_link->SetPath(target.program.c_str()))) return failed_hresult(result);
   if (FAILED(result = shell_link->SetWorkingDirectory(target.working_directory.c_str()))) {
@@ -168,8 +154,10 @@ Failure WindowsPlatform::save_shortcut(const OsString& link, const ShortcutTarge
   }
   if (FAILED(result = shell_link->SetIconLocation(target.icon.c_str(), 0))) return failed_hresult(result);
   if (FAILED(result = shell_link->SetDescription(target.description.c_str()))) return failed_hresult(result);
-  ComPtr<IPersistFile> file;
-  if (FAILED(result = shell_link->QueryInterface(IID_IPersistFile, file.out_void()))) return failed_hresult(result);
+  Microsoft::WRL::ComPtr<IPersistFile> file;
+  if (FAILED(result = shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf())))) {
+    return failed_hresult(result);
+  }
   if (FAILED(result = file->Save(link.c_str(), TRUE))) return failed_hresult(result);
   return std::nullopt;
 }
