@@ -14,7 +14,8 @@ OsString concat(std::initializer_list<OsStringView> pieces) {
 }  // namespace
 
 OsString error_text(OsStringView system_message, std::uint32_t code) {
-  return concat({tarvela::readable_system_message(system_message), OS_TEXT(" (os error "), os_decimal(code), OS_TEXT(")")});
+  return concat(
+      {tarvela::readable_system_message(system_message), OS_TEXT(" (os error "), os_decimal(code), OS_TEXT(")")});
 }
 
 namespace messages {

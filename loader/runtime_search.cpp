@@ -90,9 +90,8 @@ SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool
     constexpr std::uint32_t too_old = 1306;
 
     if (browser_folder && !browser_folder->empty()) {
-        std::string folder = is_full_windows_path(*browser_folder)
-                                 ? *browser_folder
-                                 : platform.exe_directory + "\\" + *browser_folder;
+        std::string folder =
+            is_full_windows_path(*browser_folder) ? *browser_folder : platform.exe_directory + "\\" + *browser_folder;
         if (contains_ignoring_ascii_case(folder + "\\", "\\Edge\\Application\\")) return not_supported;
         std::string dll = std::string(without_trailing_separators(folder)) + std::string(runtime_dll_suffix);
         if (!platform.file_exists(dll)) return file_not_found;

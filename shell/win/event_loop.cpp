@@ -44,7 +44,8 @@ void allow_dark_mode() {
         constexpr int allow_dark = 1;
         if (auto prefer = system_function<int(WINAPI*)(int)>(L"uxtheme.dll", allow_for_app)) prefer(allow_dark);
     }
-    if (auto refresh = system_function<void(WINAPI*)()>(L"uxtheme.dll", refresh_immersive_color_policy_state)) refresh();
+    if (auto refresh = system_function<void(WINAPI*)()>(L"uxtheme.dll", refresh_immersive_color_policy_state))
+        refresh();
 }
 
 }  // namespace
