@@ -1,5 +1,8 @@
 #include "settings.h"
 
+#include "utf8.h"
+#include "windows_path.h"
+
 namespace tarvela {
 
 // Any value beginning with "http" is taken as it stands: no trimming and no parsing.

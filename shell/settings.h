@@ -6,9 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "utf8.h"
-#include "windows_path.h"
-
 namespace tarvela {
 
 inline constexpr std::string_view app_name = "Tarvela Sorvelo";

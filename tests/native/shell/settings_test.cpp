@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings.h"
+#include "utf8.h"
 
 namespace {
 
