@@ -1,23 +1,27 @@
 #include "layout.hpp"
 
+#include "windows_path.h"
+
 namespace installer {
 namespace {
 
 #ifdef _WIN32
-constexpr OsChar separator = L'\\';
 bool is_separator(OsChar c) { return c == L'\\' || c == L'/'; }
 #else
-constexpr OsChar separator = '/';
 bool is_separator(OsChar c) { return c == '/'; }
 #endif
 
 }  // namespace
 
 OsString join_path(OsStringView base, OsStringView component) {
+#ifdef _WIN32
+  return tarvela::join_path(base, component);
+#else
   OsString path(base);
-  if (!path.empty() && !is_separator(path.back())) path += separator;
+  if (!path.empty() && !is_separator(path.back())) path += '/';
   path += component;
   return path;
+#endif
 }
 
 InstallLayout install_layout(OsStringView local_app_data) {
@@ -40,10 +44,7 @@ DataLayout data_layout(OsStringView local_app_data) {
 
 bool is_full_path(OsStringView path) {
 #ifdef _WIN32
-  const bool drive_root = path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
-                          path[1] == L':' && is_separator(path[2]);
-  const bool unc = path.size() >= 3 && is_separator(path[0]) && is_separator(path[1]) && !is_separator(path[2]);
-  return drive_root || unc;
+  return tarvela::is_full_windows_path(path);
 #else
   return !path.empty() && path[0] == '/';
 #endif

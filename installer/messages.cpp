@@ -1,11 +1,9 @@
 #include "messages.hpp"
 
+#include "system_message_text.h"
+
 namespace installer {
 namespace {
-
-bool is_trailing_blank(OsChar c) {
-  return c == OS_TEXT('\r') || c == OS_TEXT('\n') || c == OS_TEXT(' ') || c == OS_TEXT('\t');
-}
 
 OsString concat(std::initializer_list<OsStringView> pieces) {
   OsString text;
@@ -16,9 +14,8 @@ OsString concat(std::initializer_list<OsStringView> pieces) {
 }  // namespace
 
 OsString error_text(OsStringView system_message, std::uint32_t code) {
-  while (!system_message.empty() && is_trailing_blank(system_message.back())) system_message.remove_suffix(1);
-  if (system_message.empty()) system_message = OS_TEXT("errore di sistema");
-  return concat({system_message, OS_TEXT(" (os error "), os_decimal(code), OS_TEXT(")")});
+  return concat(
+      {tarvela::readable_system_message(system_message), OS_TEXT(" (os error "), os_decimal(code), OS_TEXT(")")});
 }
 
 namespace messages {

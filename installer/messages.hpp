@@ -6,8 +6,8 @@
 
 namespace installer {
 
-// The system's message for a code, its trailing line break removed, then
-// " (os error N)".
+// The system's message for a code made readable (readable_system_message),
+// then " (os error N)".
 OsString error_text(OsStringView system_message, std::uint32_t code);
 
 namespace messages {

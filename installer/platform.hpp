@@ -68,7 +68,7 @@ class Platform {
   virtual Failure start_process(const OsString& program, const OsString& working_directory) = 0;
   // Shows the text modally with the product's caption and an error icon.
   virtual void error_box(const OsString& text) = 0;
-  // The system's message for an error code, as the system gives it.
+  // The system's message for an error code; error_text makes it readable.
   virtual OsString system_message(std::uint32_t code) = 0;
 
   // Creates the key under the user's own hive when needed and sets the values.

@@ -4,9 +4,6 @@
 
 namespace installer {
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool is_valid_utf8(std::string_view bytes);
-
 // Removes leading and trailing Unicode white space (the White_Space property,
 // next line and no-break space included). The text must be valid UTF-8.
 std::string_view trim_unicode_white_space(std::string_view text);

@@ -5,10 +5,13 @@
 #include <objidl.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 
+#include "environment.h"
 #include "layout.hpp"
+#include "win_text.h"
 
 namespace installer {
 namespace {
@@ -30,6 +33,7 @@ OsString parent_of(const OsString& path) {
   return path.substr(0, slash);
 }
 
+// A kernel handle closed when it goes; the WRL of the cross-building headers has no such wrapper.
 class Handle {
  public:
   explicit Handle(HANDLE handle) : handle_(handle) {}
@@ -51,22 +55,6 @@ class Handle {
   HANDLE handle_;
 };
 
-template <class Interface>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() {
-    if (pointer_) pointer_->Release();
-  }
-  Interface* operator->() const { return pointer_; }
-  void** out_void() { return reinterpret_cast<void**>(&pointer_); }
-
- private:
-  Interface* pointer_ = nullptr;
-};
-
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 }  // namespace
@@ -76,21 +64,7 @@ void take_run_lock() {
 }
 
 std::optional<OsString> WindowsPlatform::environment(OsStringView name) {
-  const OsString key(name);
-  OsString value(64, L'\0');
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = GetEnvironmentVariableW(key.c_str(), value.data(), static_cast<DWORD>(value.size()));
-    if (length == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return OsString();
-    }
-    if (length < value.size()) {
-      value.resize(length);
-      return value;
-    }
-    value.resize(length);
-  }
+  return tarvela::win::environment_variable(OsString(name).c_str());
 }
 
 std::optional<std::uint64_t> WindowsPlatform::file_size(const OsString& path) {
@@ -170,9 +144,9 @@ std::optional<OsString> WindowsPlatform::known_folder(KnownFolder folder) {
 }
 
 Failure WindowsPlatform::save_shortcut(const OsString& link, const ShortcutTarget& target) {
-  ComPtr<IShellLinkW> shell_link;
-  HRESULT result =
-      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shell_link.out_void());
+  Microsoft::WRL::ComPtr<IShellLinkW> shell_link;
+  HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(shell_link.GetAddressOf()));
   if (FAILED(result)) return failed_hresult(result);
   if (FAILED(result = shell_link->SetPath(target.program.c_str()))) return failed_hresult(result);
   if (FAILED(result = shell_link->SetWorkingDirectory(target.working_directory.c_str()))) {
@@ -180,8 +154,10 @@ Failure WindowsPlatform::save_shortcut(const OsString& link, const ShortcutTarge
   }
   if (FAILED(result = shell_link->SetIconLocation(target.icon.c_str(), 0))) return failed_hresult(result);
   if (FAILED(result = shell_link->SetDescription(target.description.c_str()))) return failed_hresult(result);
-  ComPtr<IPersistFile> file;
-  if (FAILED(result = shell_link->QueryInterface(IID_IPersistFile, file.out_void()))) return failed_hresult(result);
+  Microsoft::WRL::ComPtr<IPersistFile> file;
+  if (FAILED(result = shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.GetAddressOf())))) {
+    return failed_hresult(result);
+  }
   if (FAILED(result = file->Save(link.c_str(), TRUE))) return failed_hresult(result);
   return std::nullopt;
 }
@@ -210,15 +186,6 @@ void WindowsPlatform::error_box(const OsString& text) {
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }
 
-OsString WindowsPlatform::system_message(std::uint32_t code) {
-  PWSTR text = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<PWSTR>(&text), 0, nullptr);
-  OsString message;
-  if (length != 0 && text) message.assign(text, length);
-  LocalFree(text);
-  return message;
-}
+OsString WindowsPlatform::system_message(std::uint32_t code) { return tarvela::win::system_message_wide(code); }
 
 }  // namespace installer

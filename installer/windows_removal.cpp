@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "executable_path.h"
 #include "layout.hpp"
 #include "windows_platform.hpp"
 
@@ -37,18 +38,6 @@ std::optional<FileIdentity> identity_of(const OsString& path) {
   CloseHandle(file);
   if (!known) return std::nullopt;
   return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-}
-
-OsString this_program_path() {
-  OsString path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
 }
 
 OsString image_path(HANDLE process) {
@@ -171,7 +160,7 @@ void WindowsPlatform::pause(std::chrono::milliseconds duration) { Sleep(static_c
 
 bool WindowsPlatform::is_this_program(const OsString& path) {
   const auto identity = identity_of(path);
-  return identity && identity == identity_of(this_program_path());
+  return identity && identity == identity_of(tarvela::win::executable_path());
 }
 
 Failure WindowsPlatform::start_temporary_copy() {
@@ -181,7 +170,7 @@ Failure WindowsPlatform::start_temporary_copy() {
   const OsString folder(temp, length);
   const OsString copy =
       join_path(folder, L"Tarvela Sorvelo disinstalla " + std::to_wstring(GetCurrentProcessId()) + L".exe");
-  if (!CopyFileW(this_program_path().c_str(), copy.c_str(), FALSE)) return last_error();
+  if (!CopyFileW(tarvela::win::executable_path().c_str(), copy.c_str(), FALSE)) return last_error();
   // The copy inherits this handle and holds it until it ends; the system
   // deletes the file when the last handle to it closes.
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};

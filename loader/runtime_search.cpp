@@ -2,6 +2,9 @@
 
 #include <charconv>
 
+#include "ascii_case.h"
+#include "windows_path.h"
+
 namespace tarvela::loader {
 
 namespace {
@@ -21,23 +24,6 @@ constexpr std::array<Channel, 4> channels = {{
     {"{0D50BFEC-CD6A-4F9A-964C-C7416E3ACB10}", " dev"},
     {"{65C35B14-6C1D-4122-AC46-7148CC9D6497}", " canary"},
 }};
-
-char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool contains_ignoring_case(std::string_view text, std::string_view part) {
-    if (part.size() > text.size()) return false;
-    for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
-        std::size_t i = 0;
-        while (i < part.size() && ascii_lower(text[at + i]) == ascii_lower(part[i])) ++i;
-        if (i == part.size()) return true;
-    }
-    return false;
-}
-
-bool is_absolute(std::string_view path) {
-    if (path.starts_with("\\\\")) return true;
-    return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-}
 
 std::string_view without_trailing_separators(std::string_view path) {
     while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
@@ -104,10 +90,9 @@ SearchResult find_runtime(const std::optional<std::string>& browser_folder, bool
     constexpr std::uint32_t too_old = 1306;
 
     if (browser_folder && !browser_folder->empty()) {
-        std::string folder = is_absolute(*browser_folder)
-                                 ? *browser_folder
-                                 : platform.exe_directory + "\\" + *browser_folder;
-        if (contains_ignoring_case(folder + "\\", "\\Edge\\Application\\")) return not_supported;
+        std::string folder =
+            is_full_windows_path(*browser_folder) ? *browser_folder : platform.exe_directory + "\\" + *browser_folder;
+        if (contains_ignoring_ascii_case(folder + "\\", "\\Edge\\Application\\")) return not_supported;
         std::string dll = std::string(without_trailing_separators(folder)) + std::string(runtime_dll_suffix);
         if (!platform.file_exists(dll)) return file_not_found;
         std::string version_text = platform.file_version(dll).value_or("");

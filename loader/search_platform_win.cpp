@@ -1,25 +1,17 @@
 #include "search_platform_win.h"
 
+#include <windows.h>
+
 #include <vector>
+
+#include "environment.h"
+#include "executable_path.h"
+#include "win_text.h"
 
 namespace tarvela::loader {
 
-std::string utf8_from_wide(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring wide_from_utf8(std::string_view text) {
-    if (text.empty()) return {};
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
+using win::utf8_from_wide;
+using win::wide_from_utf8;
 
 namespace {
 
@@ -52,30 +44,14 @@ std::optional<std::string> read_registry(RegistryRoot root, std::string_view key
 }
 
 std::optional<std::string> environment(std::string_view name) {
-    const std::wstring wide_name = wide_from_utf8(name);
-    const DWORD size = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
-    if (size == 0) return GetLastError() == ERROR_ENVVAR_NOT_FOUND ? std::nullopt : std::optional<std::string>("");
-    std::wstring value(size, L'\0');
-    const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), value.data(), size);
-    value.resize(length);
-    return utf8_from_wide(value);
+    const auto value = win::environment_variable(wide_from_utf8(name).c_str());
+    if (!value) return std::nullopt;
+    return utf8_from_wide(*value);
 }
 
 bool file_exists(std::string_view path) {
     const DWORD attributes = GetFileAttributesW(wide_from_utf8(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring module_path() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
 }
 
 // The product version in a DLL's fixed version record ("126.0.2592.51"), which every translation
@@ -100,7 +76,7 @@ std::optional<std::string> file_version(std::string_view path) {
 }  // namespace
 
 SearchPlatform windows_search_platform() {
-    const std::string exe = utf8_from_wide(module_path());
+    const std::string exe = utf8_from_wide(win::executable_path()).value_or("");
     const auto cut = exe.find_last_of("\\/");
     return SearchPlatform{
         .read_registry = read_registry,

@@ -7,9 +7,12 @@
 
 #include "runtime_search.h"
 #include "search_platform_win.h"
+#include "win_text.h"
 #include "webview2_api.h"
 
 using namespace tarvela::loader;
+using tarvela::win::utf8_from_wide;
+using tarvela::win::wide_from_utf8;
 
 namespace {
 
@@ -131,7 +134,7 @@ extern "C" HRESULT STDAPICALLTYPE CompareBrowserVersions(PCWSTR version1, PCWSTR
     if (!version1 || !version2 || !result) return E_INVALIDARG;
     // A channel name after the number does not take part in the comparison.
     auto number = [](PCWSTR text) {
-        const std::string whole = utf8_from_wide(text);
+        const std::string whole = utf8_from_wide(text).value_or("");
         return parse_version(std::string_view(whole).substr(0, whole.find(' ')));
     };
     const auto first = number(version1);

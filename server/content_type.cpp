@@ -1,7 +1,8 @@
 #include "content_type.h"
 
-#include <algorithm>
 #include <array>
+
+#include "ascii_case.h"
 
 namespace tarvela {
 
@@ -30,12 +31,6 @@ constexpr std::array content_types{
 };
 
 constexpr std::string_view unknown_type = "application/octet-stream";
-
-bool equal_ignoring_ascii_case(std::string_view a, std::string_view lower) {
-    return std::ranges::equal(a, lower, [](char x, char y) {
-        return (x >= 'A' && x <= 'Z' ? static_cast<char>(x - 'A' + 'a') : x) == y;
-    });
-}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "content_type.h"
 #include "site_bundle.h"
 #include "startup_page.h"
+#include "utf8.h"
 
 namespace tarvela {
 
@@ -68,49 +69,16 @@ std::string percent_decode(std::string_view text) {
 
 // Valid UTF-8 is kept; each maximal invalid subpart becomes U+FFFD, as browsers decode.
 std::string replace_invalid_utf8(std::string_view bytes) {
-    constexpr std::string_view replacement = "\xEF\xBF\xBD";
     std::string text;
     text.reserve(bytes.size());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            text.push_back(bytes[i++]);
-            continue;
-        }
-        int needed = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            needed = 1;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            needed = 2;
-            if (lead == 0xE0) low = 0xA0;
-            if (lead == 0xED) high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            needed = 3;
-            if (lead == 0xF0) low = 0x90;
-            if (lead == 0xF4) high = 0x8F;
+    while (!bytes.empty()) {
+        const DecodedCodePoint decoded = decode_utf8(bytes);
+        if (decoded.valid) {
+            text += bytes.substr(0, decoded.length);
         } else {
-            text += replacement;
-            ++i;
-            continue;
+            append_utf8(text, replacement_character);
         }
-        std::size_t next = i + 1;
-        int seen = 0;
-        while (seen < needed && next < bytes.size()) {
-            const auto c = static_cast<unsigned char>(bytes[next]);
-            if (c < low || c > high) break;
-            low = 0x80;
-            high = 0xBF;
-            ++next;
-            ++seen;
-        }
-        if (seen == needed) {
-            text += bytes.substr(i, next - i);
-        } else {
-            text += replacement;
-        }
-        i = next;
+        bytes.remove_prefix(decoded.length);
     }
     return text;
 }

@@ -13,6 +13,7 @@
 #include "dev_server.h"
 #include "request_handler.h"
 #include "settings.h"
+#include "utf8.h"
 
 namespace {
 
@@ -45,29 +46,14 @@ std::optional<Options> parse_options(int argc, char** argv) {
 // (U+DC80 to U+DCFF), so the settings see them as not valid Unicode, as they would on Windows.
 std::u16string utf16_from_environment(std::string_view bytes) {
     std::u16string units;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        const int length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : (lead & 0xF8) == 0xF0 ? 4 : 0;
-        char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        bool valid = length > 0 && i + length <= bytes.size();
-        for (int k = 1; valid && k < length; ++k) {
-            const auto c = static_cast<unsigned char>(bytes[i + k]);
-            valid = (c & 0xC0) == 0x80;
-            code = (code << 6) | (c & 0x3F);
-        }
-        constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && code >= smallest[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-        if (!valid) {
-            units += static_cast<char16_t>(0xDC00 | lead);
-            ++i;
-        } else if (code >= 0x10000) {
-            units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-            i += length;
+    while (!bytes.empty()) {
+        const tarvela::DecodedCodePoint decoded = tarvela::decode_utf8(bytes);
+        if (decoded.valid) {
+            tarvela::append_utf16(units, decoded.code_point);
+            bytes.remove_prefix(decoded.length);
         } else {
-            units += static_cast<char16_t>(code);
-            i += length;
+            units += static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(bytes[0]));
+            bytes.remove_prefix(1);
         }
     }
     return units;

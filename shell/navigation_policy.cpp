@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "ascii_case.h"
 #include "settings.h"
 
 namespace tarvela {
@@ -14,15 +15,6 @@ constexpr std::array<std::string_view, 6> fixed_prefixes{
 };
 
 constexpr std::array<std::string_view, 4> external_schemes{"http", "https", "mailto", "tel"};
-
-bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 void open_if_allowed(const OpenExternally& open_externally, std::string_view url) {
     if (may_open_externally(url)) open_externally(url);

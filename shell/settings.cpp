@@ -1,56 +1,15 @@
 #include "settings.h"
 
+#include "utf8.h"
+#include "windows_path.h"
+
 namespace tarvela {
-
-std::optional<std::string> utf8_from_utf16(std::u16string_view units) {
-    std::string text;
-    text.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char32_t code = units[i];
-        if (code >= 0xDC00 && code <= 0xDFFF) return std::nullopt;
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) return std::nullopt;
-            code = 0x10000 + ((code - 0xD800) << 10) + (units[++i] - 0xDC00);
-        }
-        if (code < 0x80) {
-            text += static_cast<char>(code);
-        } else if (code < 0x800) {
-            text += static_cast<char>(0xC0 | (code >> 6));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            text += static_cast<char>(0xE0 | (code >> 12));
-            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            text += static_cast<char>(0xF0 | (code >> 18));
-            text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            text += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-    return text;
-}
-
-std::string join_path(std::string_view path, std::string_view component) {
-    std::string joined(path);
-    if (!joined.empty() && joined.back() != '\\' && joined.back() != '/') joined += '\\';
-    joined += component;
-    return joined;
-}
 
 // Any value beginning with "http" is taken as it stands: no trimming and no parsing.
 std::string site_url_from(const std::optional<std::string>& value) {
     std::string url = value && value->starts_with("http") ? *value : std::string(default_site_url);
     if (url.back() != '/') url += '/';
     return url;
-}
-
-bool is_full_windows_path(std::string_view path) {
-    auto separator = [](char c) { return c == '\\' || c == '/'; };
-    const bool drive_root = path.size() >= 3 && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
-                            path[1] == ':' && separator(path[2]);
-    const bool share = path.size() >= 3 && separator(path[0]) && separator(path[1]) && !separator(path[2]);
-    return drive_root || share;
 }
 
 AppSettings load_settings(const EnvironmentLookup& lookup) {

@@ -30,16 +30,6 @@ struct AppSettings {
 // exactly as the system holds them (which may include unpaired surrogates).
 using EnvironmentLookup = std::function<std::optional<std::u16string>(std::string_view name)>;
 
-// The value as UTF-8 text, or nothing when it holds an unpaired surrogate.
-std::optional<std::string> utf8_from_utf16(std::u16string_view units);
-
-// `path`, then "\" (unless `path` is empty or ends in "\" or "/"), then `component`.
-std::string join_path(std::string_view path, std::string_view component);
-
-// True for a path that depends on no current folder or drive: a drive letter with its root, or a
-// network share. Any other data folder would land wherever the app was started from.
-bool is_full_windows_path(std::string_view path);
-
 // The public site URL for a decoded "TARVELA_SITO" (nothing when undefined or not valid Unicode).
 std::string site_url_from(const std::optional<std::string>& value);
 

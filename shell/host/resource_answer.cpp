@@ -1,6 +1,6 @@
 #include "resource_answer.h"
 
-#include "host_text.h"
+#include "local_scheme.h"
 
 namespace tarvela {
 

@@ -2,8 +2,8 @@
 // every path; each failure the user must know about is one error box.
 #include <windows.h>
 
+#include "error_text.h"
 #include "event_loop.h"
-#include "host_text.h"
 #include "main_window.h"
 #include "platform_services.h"
 #include "settings.h"
@@ -16,7 +16,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Libraries loaded on demand come from System32 only, never from the current folder or the
     // install folder (the loader beside the app is imported when the process starts).
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    const AppSettings settings = load_settings(win::environment_variable);
+    const AppSettings settings = load_settings(win::environment_utf16);
     win::prepare_event_loop();
 
     const auto window = win::create_main_window(settings.off_screen);

@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "host_text.h"
+#include "browser_arguments.h"
 #include "win_text.h"
 
 namespace tarvela::win {

@@ -3,19 +3,13 @@
 #include <windows.h>
 #include <shellscalingapi.h>
 
-#include "host_text.h"
+#include "dark_mode.h"
+#include "system_function.h"
 #include "windows_version.h"
 
 namespace tarvela::win {
 
 namespace {
-
-template <typename Function>
-Function system_function(const wchar_t* library, const char* name) {
-    HMODULE module = GetModuleHandleW(library);
-    if (!module) module = LoadLibraryW(library);
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
 
 // Without a manifest, this call is what maps logical pixels to physical ones.
 void declare_dpi_awareness() {
@@ -33,20 +27,25 @@ void declare_dpi_awareness() {
     }
 }
 
-// The theme library exports these by number only.
+// The theme library exports these undocumented functions by number only.
+// AllowDarkModeForApp(BOOL) until build 18361; the same number is SetPreferredAppMode(int) from 18362 on.
+const char* const allow_for_app = MAKEINTRESOURCEA(135);
+// RefreshImmersiveColorPolicyState(): the theme library reads the choice made above again, so that
+// the windows created after it follow it without waiting for a change of the system's colours.
+const char* const refresh_immersive_color_policy_state = MAKEINTRESOURCEA(104);
+
 void allow_dark_mode() {
     const WindowsVersion version = windows_version();
     const DarkModePermission permission = dark_mode_permission_for(version.major, version.build);
     if (permission == DarkModePermission::none) return;
-    const char* const allow_for_app = MAKEINTRESOURCEA(135);  // SetPreferredAppMode from build 18362 on
-    const char* const refresh_policy = MAKEINTRESOURCEA(104);
     if (permission == DarkModePermission::allow_dark_mode_for_app) {
         if (auto allow = system_function<BOOL(WINAPI*)(BOOL)>(L"uxtheme.dll", allow_for_app)) allow(TRUE);
     } else {
         constexpr int allow_dark = 1;
         if (auto prefer = system_function<int(WINAPI*)(int)>(L"uxtheme.dll", allow_for_app)) prefer(allow_dark);
     }
-    if (auto refresh = system_function<void(WINAPI*)()>(L"uxtheme.dll", refresh_policy)) refresh();
+    if (auto refresh = system_function<void(WINAPI*)()>(L"uxtheme.dll", refresh_immersive_color_policy_state))
+        refresh();
 }
 
 }  // namespace

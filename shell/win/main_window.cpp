@@ -5,10 +5,13 @@
 
 #include <cstdint>
 
-#include "host_text.h"
+#include "dark_mode.h"
+#include "dpi.h"
+#include "error_text.h"
 #include "settings.h"
-#include "window_icon_bits.h"
+#include "system_function.h"
 #include "win_text.h"
+#include "window_icon_bits.h"
 #include "windows_version.h"
 
 extern "C" const std::uint8_t tarvela_window_icon_rgba[];
@@ -21,13 +24,12 @@ namespace {
 constexpr DWORD window_style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
 constexpr DWORD window_ex_style = WS_EX_WINDOWEDGE | WS_EX_APPWINDOW;
 
-template <typename Function>
-Function system_function(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
+// The DwmSetWindowAttribute switch for a dark caption (DWMWA_USE_IMMERSIVE_DARK_MODE, which the
+// cross-building headers lack). Builds 17763 to 18985 took the same switch, undocumented, as 19.
+constexpr DWORD use_immersive_dark_mode = 20;
+constexpr DWORD use_immersive_dark_mode_before_18986 = 19;
 
-// The DPI calls that older systems lack, looked up once: the window asks for its limits often,
-// and loading shcore.dll each time would take a new module reference each time.
+// The DPI calls that older systems lack, looked up once: the window asks for its limits often.
 struct DpiFunctions {
     UINT(WINAPI* for_window)(HWND) = nullptr;
     HRESULT(WINAPI* for_monitor)(HMONITOR, int, UINT*, UINT*) = nullptr;
@@ -36,14 +38,11 @@ struct DpiFunctions {
 
 const DpiFunctions& dpi_functions() {
     static const DpiFunctions functions = [] {
-        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-        HMODULE shcore = GetModuleHandleW(L"shcore.dll");
-        // Stays loaded for the life of the process.
-        if (!shcore) shcore = LoadLibraryW(L"shcore.dll");
         DpiFunctions found;
-        found.for_window = system_function<decltype(found.for_window)>(user32, "GetDpiForWindow");
-        found.for_monitor = system_function<decltype(found.for_monitor)>(shcore, "GetDpiForMonitor");
-        found.adjust_for_dpi = system_function<decltype(found.adjust_for_dpi)>(user32, "AdjustWindowRectExForDpi");
+        found.for_window = system_function<decltype(found.for_window)>(L"user32.dll", "GetDpiForWindow");
+        found.for_monitor = system_function<decltype(found.for_monitor)>(L"shcore.dll", "GetDpiForMonitor");
+        found.adjust_for_dpi =
+            system_function<decltype(found.adjust_for_dpi)>(L"user32.dll", "AdjustWindowRectExForDpi");
         return found;
     }();
     return functions;
@@ -104,10 +103,10 @@ void apply_dark_caption(HWND window) {
     const BOOL dark = TRUE;
     switch (dark_caption_for(version.major, version.build)) {
         case DarkCaption::dwm_attribute_20:
-            DwmSetWindowAttribute(window, 20, &dark, sizeof dark);
+            DwmSetWindowAttribute(window, use_immersive_dark_mode, &dark, sizeof dark);
             break;
         case DarkCaption::dwm_attribute_19:
-            DwmSetWindowAttribute(window, 19, &dark, sizeof dark);
+            DwmSetWindowAttribute(window, use_immersive_dark_mode_before_18986, &dark, sizeof dark);
             break;
         case DarkCaption::window_property:
             SetPropW(window, L"UseImmersiveDarkModeColors", reinterpret_cast<HANDLE>(static_cast<INT_PTR>(TRUE)));

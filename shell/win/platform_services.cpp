@@ -3,22 +3,16 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "environment.h"
 #include "settings.h"
 #include "win_text.h"
 
 namespace tarvela::win {
 
-std::optional<std::u16string> environment_variable(std::string_view name) {
-    const std::wstring wide_name = wide_from_utf8(name);
-    SetLastError(ERROR_SUCCESS);
-    const DWORD size = GetEnvironmentVariableW(wide_name.c_str(), nullptr, 0);
-    if (size == 0) {
-        if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-        return std::u16string();
-    }
-    std::wstring value(size, L'\0');
-    value.resize(GetEnvironmentVariableW(wide_name.c_str(), value.data(), size));
-    return std::u16string(value.begin(), value.end());
+std::optional<std::u16string> environment_utf16(std::string_view name) {
+    const auto value = environment_variable(wide_from_utf8(name).c_str());
+    if (!value) return std::nullopt;
+    return std::u16string(value->begin(), value->end());
 }
 
 void show_error_box(std::string_view text) {

@@ -8,7 +8,7 @@
 namespace tarvela::win {
 
 // An environment variable's UTF-16 code units exactly as the process holds them.
-std::optional<std::u16string> environment_variable(std::string_view name);
+std::optional<std::u16string> environment_utf16(std::string_view name);
 
 // Modal, no owner, caption "Tarvela Sorvelo", MB_OK | MB_ICONERROR; returns once dismissed.
 void show_error_box(std::string_view text);

@@ -5,9 +5,11 @@
 
 #include <memory>
 
+#include "bridge_script.h"
+#include "colours.h"
 #include "com_callback.h"
 #include "environment_options.h"
-#include "host_text.h"
+#include "local_scheme.h"
 #include "resource_answer.h"
 #include "win_text.h"
 

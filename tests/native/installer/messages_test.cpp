@@ -12,7 +12,7 @@ TEST(ErrorText, DropsTheTrailingLineBreakAndAddsTheCode) {
 }
 
 TEST(ErrorText, NamesTheCodeWhenTheSystemHasNoMessage) {
-  EXPECT_EQ(error_text("", 4294967295u), "errore di sistema (os error 4294967295)");
+  EXPECT_EQ(error_text("", 4294967295u), "errore sconosciuto (os error 4294967295)");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "stamp.hpp"
+#include "utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -67,10 +68,10 @@ TEST(Stamp, RejectsTextThatIsNotUtf8) {
       "\xf4\x90\x80\x80",  // above U+10FFFF
   };
   for (std::string_view tail : broken) {
-    EXPECT_FALSE(is_valid_utf8(tail)) << testing::PrintToString(tail);
+    EXPECT_FALSE(tarvela::is_valid_utf8(tail)) << testing::PrintToString(tail);
     EXPECT_FALSE(stamp_matches(std::string(id) + std::string(tail), id)) << testing::PrintToString(tail);
   }
-  EXPECT_TRUE(is_valid_utf8("gia' \xc3\xa8 \xe2\x82\xac \xf0\x9f\x8f\x8b"));
+  EXPECT_TRUE(tarvela::is_valid_utf8("gia' \xc3\xa8 \xe2\x82\xac \xf0\x9f\x8f\x8b"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings.h"
+#include "utf8.h"
 
 namespace {
 
@@ -106,16 +107,6 @@ TEST(LoadSettings, NoDataFolderWhenLocalAppDataIsNotUnicode) {
     for (const std::u16string value : {u"C:\\\xD800", u"C:\\\xDC00\\x", u"\xDBFF", u"C:\\\xDC00\xD800"}) {
         EXPECT_FALSE(load_with("LOCALAPPDATA", value).data_folder);
     }
-}
-
-TEST(Utf16ToUtf8, EncodesEveryRangeAndRejectsLoneSurrogates) {
-    EXPECT_EQ(tarvela::utf8_from_utf16(u"\u007F\u0080\u07FF\u0800\uFFFF"), "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
-    EXPECT_EQ(tarvela::utf8_from_utf16(u"\U00010000\U0010FFFF"), "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
-    EXPECT_EQ(tarvela::utf8_from_utf16(std::u16string(1, u'\0')), std::string(1, '\0'));
-    EXPECT_EQ(tarvela::utf8_from_utf16(u"\xD7FF\xE000"), "\xED\x9F\xBF\xEE\x80\x80");
-    EXPECT_FALSE(tarvela::utf8_from_utf16(u"a\xD83D"));
-    EXPECT_FALSE(tarvela::utf8_from_utf16(u"\xDE00\xD83D"));
-    EXPECT_FALSE(tarvela::utf8_from_utf16(u"\xD83D\xD83D\xDE00"));
 }
 
 }  // namespace

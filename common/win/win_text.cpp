@@ -2,7 +2,8 @@
 
 #include <objbase.h>
 
-#include "host_text.h"
+#include "system_message_text.h"
+#include "utf8.h"
 
 namespace tarvela::win {
 
@@ -15,26 +16,24 @@ std::wstring wide_from_utf8(std::string_view text) {
 }
 
 std::optional<std::string> utf8_from_wide(std::wstring_view text) {
-    if (text.empty()) return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    if (size == 0) return std::nullopt;
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return utf8_from_utf16(std::u16string(text.begin(), text.end()));
 }
 
-std::string system_message(std::uint32_t code) {
+std::wstring system_message_wide(std::uint32_t code) {
     LPWSTR buffer = nullptr;
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                        nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-    std::string message;
-    if (length != 0 && buffer) message = utf8_from_wide(std::wstring_view(buffer, length)).value_or("");
+    std::wstring_view message;
+    if (length != 0 && buffer) message = std::wstring_view(buffer, length);
+    std::wstring readable = readable_system_message(message);
     if (buffer) LocalFree(buffer);
-    message = std::string(trim_system_message(message));
-    return message.empty() ? "errore sconosciuto" : message;
+    return readable;
+}
+
+std::string system_message(std::uint32_t code) {
+    return utf8_from_wide(system_message_wide(code)).value_or(std::string(unknown_error_text));
 }
 
 std::optional<std::string> take_task_memory_text(LPWSTR text) {

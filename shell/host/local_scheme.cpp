@@ -1,6 +1,4 @@
-#include "host_text.h"
-
-#include <cstdio>
+#include "local_scheme.h"
 
 namespace tarvela {
 
@@ -117,67 +115,6 @@ std::string response_header_text(std::span<const Header> headers) {
         text += '\n';
     }
     return text;
-}
-
-std::string window_error_text(std::string_view detail) {
-    std::string text = "Non riesco ad aprire la finestra dell'app.\n\n";
-    text.append(detail);
-    return text;
-}
-
-std::string web_view_error_text(std::string_view detail) {
-    std::string text =
-        "Per aprire l'app serve \u00abMicrosoft Edge WebView2\u00bb, che di solito c'e' gia' in Windows.\n"
-        "Si scarica gratis dal sito di Microsoft (cerca \u00abWebView2 Runtime\u00bb).\n\n"
-        "Dettaglio: ";
-    text.append(detail);
-    return text;
-}
-
-std::string_view trim_system_message(std::string_view message) {
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' ')) {
-        message.remove_suffix(1);
-    }
-    return message;
-}
-
-std::string web_view_failure_detail(std::string_view system_message, std::uint32_t hresult) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hresult));
-    std::string text = "WebView2 error: ";
-    text.append(trim_system_message(system_message));
-    text += " (";
-    text += code;
-    text += ')';
-    return text;
-}
-
-std::string window_failure_detail(std::string_view operation, std::string_view system_message,
-                                  std::uint32_t error_code) {
-    std::string text(operation);
-    text += ": ";
-    text.append(trim_system_message(system_message));
-    text += " (os error ";
-    text += std::to_string(error_code);
-    text += ')';
-    return text;
-}
-
-DarkModePermission dark_mode_permission_for(std::uint32_t major_version, std::uint32_t build) {
-    if (major_version < 10 || build < 17763) return DarkModePermission::none;
-    return build < 18362 ? DarkModePermission::allow_dark_mode_for_app : DarkModePermission::set_preferred_app_mode;
-}
-
-DarkCaption dark_caption_for(std::uint32_t major_version, std::uint32_t build) {
-    if (major_version < 10) return DarkCaption::none;
-    if (build >= 18986) return DarkCaption::dwm_attribute_20;
-    if (build >= 17763) return DarkCaption::dwm_attribute_19;
-    return DarkCaption::window_property;
-}
-
-int physical_from_logical(int logical, std::uint32_t dpi) {
-    const double scaled = static_cast<double>(logical) * (dpi == 0 ? 96 : dpi) / 96.0;
-    return static_cast<int>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
 }
 
 }  // namespace tarvela
