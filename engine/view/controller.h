@@ -122,8 +122,10 @@ class Controller {
   void begin_edit(EditMode mode, std::string text);
   std::uint32_t finish_edit();  // stores the text; stays open (with a message) when refused
   std::uint32_t after_change();
+  std::uint32_t insert_line_break();  // Alt+Enter in a cell
   std::uint32_t open_filter(std::int32_t col);
   std::uint32_t filter_pointer(double x, double y);
+  std::uint32_t filter_scroll(double dy);
   std::uint32_t scroll_bar(const Layout& l, Area area, PointerKind kind, double x, double y);
   CellAddress merged_origin(CellAddress a) const;
   CellRange written_part(const CellRange& r) const;
