@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates
   libgtest-dev libgmock-dev libcpp-httplib-dev
-  clang libfuzzer-14-dev libclang-rt-14-dev
+  clang clang-format libfuzzer-14-dev libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xauth
   emscripten binaryen dpkg-dev

@@ -9,6 +9,8 @@ cmake --build --preset native
 cmake --preset windows
 cmake --build --preset windows
 
+# The native lines changed by the last commit (a merge: by the branch it brought) follow .clang-format.
+if git rev-parse -q --verify HEAD~1 >/dev/null; then bash build/format-check.sh HEAD~1; fi
 ctest --preset native
 ctest --preset windows
 bash tests/sql/run.sh

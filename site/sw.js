@@ -3,7 +3,7 @@
 // changes arrive at once; everything else comes from the stored copy, which changes only
 // with a new cache version.
 
-const CACHE = 'tarvela-v25';
+const CACHE = 'tarvela-v26';
 const FOTO = [
   'sorvelo-sala-pesi', 'sorvelo-macchinari', 'sorvelo-area-corsi', 'sorvelo-sala',
   'tavra-esterno', 'tavra-sala-pesi', 'tavra-ingresso', 'tavra-reception',
