@@ -70,4 +70,10 @@ export const TROVATI = [
     cosa: 'a load typed in the second tab, that tab closed within the pause, then another card added in the first',
     comandi: [['ApriSeconda'], ['Guasto', 'cloud'], ['Scrivi', 1, 5, '590', 'subito'], ['Chiudi', 1, false], ['AggiungiScheda']],
   },
+  {
+    seme: 50193,
+    cosa: 'an engine value written into the linked file, then the file saved over by another program that had read it before',
+    comandi: [['Annulla', 0], ['Vista', 0], ['CambiaScheda'], ['ScriviStilaro', 0, 13, '259', 'subito'], ['AggiungiScheda'], ['Collega', true],
+      ['FileFuori', 9, '774'], ['Chiudi', 0, false], ['SecondoDispositivo', 0, '476'], ['AltroDispositivo', 12, '151']],
+  },
 ];

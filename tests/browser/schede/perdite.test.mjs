@@ -233,6 +233,23 @@ test('a load a closed tab left for another card of this browser reaches that car
   assert.equal(await page.evaluate(() => localStorage.getItem('ts_giornale')), null);
 });
 
+test('a linked file another program saves over is shown new, and the version the page had written is kept', async () => {
+  const page = await apriSchede(sito);
+  await fileSuDisco(page, NOME, fixture('simple.xlsx'));
+  await collega(page);
+  const rif = await primaVuota(page);
+  await page.click(`[data-r="${rif}"]`);
+  await page.keyboard.type('58');
+  await page.keyboard.press('Tab');
+  await page.waitForFunction(() => /^Salvato nel file/.test($('skSalva').textContent), null, { timeout: 15000 });
+  await fileSuDisco(page, NOME, fixture('one-week.xlsx'));
+  await page.evaluate(() => window.dispatchEvent(new Event('focus')));
+  await page.waitForFunction(() => /cambiato fuori dal sito/.test($('skSalva').textContent), null, { timeout: 15000 });
+  const messa = (await leggiBak(page, NOME)).find((b) => b.perche === 'sovrascritta');
+  assert.ok(messa, 'the version saved over is set aside');
+  assert.equal(cella(messa.dati, rif), 58);
+});
+
 test('a card added while the shown one keeps unwritten edits: declining the switch adds no message, the edits stay', async () => {
   const page = await apriSchede(sito);
   await fileSuDisco(page, NOME, fixture('simple.xlsx'));
