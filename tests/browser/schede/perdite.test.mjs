@@ -14,6 +14,27 @@ after(() => sito.chiudi());
 
 const cella = (bytes, rif) => leggiConPython(sito.temp, bytes).foglio.celle[rif]?.v ?? null;
 
+// An init script that fills the browser store once, before the page first reads it.
+const bytesDi = (buffer) => ({ __b64: buffer.toString('base64') });
+function seminaKv(voci) {
+  return `(${(json) => {
+    if (sessionStorage.getItem('__seminata')) return;
+    sessionStorage.setItem('__seminata', '1');
+    const valore = (v) => {
+      if (Array.isArray(v)) return v.map(valore);
+      if (!v || typeof v !== 'object') return v;
+      if ('__b64' in v) return Uint8Array.from(atob(v.__b64), (c) => c.charCodeAt(0)).buffer;
+      return Object.fromEntries(Object.entries(v).map(([k, x]) => [k, valore(x)]));
+    };
+    const r = indexedDB.open('tarvela', 1);
+    r.onupgradeneeded = () => r.result.createObjectStore('kv');
+    r.onsuccess = () => {
+      const t = r.result.transaction('kv', 'readwrite');
+      for (const [chiave, v] of Object.entries(JSON.parse(json))) t.objectStore('kv').put(valore(v), chiave);
+    };
+  }})(${JSON.stringify(JSON.stringify(voci))})`;
+}
+
 async function primaVuota(page) {
   return page.locator('td.xin:empty').first().getAttribute('data-r');
 }
@@ -47,18 +68,10 @@ async function giornale(s, chiave = 'ts_giornale') {
 test('an old-look card opened while another version is set aside takes the new look and keeps taking edits', async () => {
   const page = await apriSchede(sito, {
     storage: { ts_xl_vista: '"stilaro"' },
-    init: [`(${(vecchia) => {
-      if (sessionStorage.getItem('__seminata')) return;
-      sessionStorage.setItem('__seminata', '1');
-      const r = indexedDB.open('tarvela', 1);
-      r.onupgradeneeded = () => r.result.createObjectStore('kv');
-      r.onsuccess = () => {
-        const t = r.result.transaction('kv', 'readwrite');
-        const b = Uint8Array.from(atob(vecchia), (c) => c.charCodeAt(0)).buffer;
-        t.objectStore('kv').put(b, 'copia:La mia scheda.xlsx');
-        t.objectStore('kv').put({ nome: 'La mia scheda.xlsx', dove: '', dati: b.slice(0), quando: 1, perche: 'scartata' }, 'bak_foglio:La mia scheda.xlsx');
-      };
-    }})(${JSON.stringify(fixture('simple.xlsx').toString('base64'))})`],
+    init: [seminaKv({
+      'copia:La mia scheda.xlsx': bytesDi(fixture('simple.xlsx')),
+      'bak_foglio:La mia scheda.xlsx': { nome: 'La mia scheda.xlsx', dove: '', dati: bytesDi(fixture('simple.xlsx')), quando: 1, perche: 'scartata' },
+    })],
   });
   await page.waitForFunction(() => stil.avviato && $('stCopri').hidden, null, { timeout: 20000 });
   assert.deepEqual((await leggiBak(page, NOME)).map((b) => b.perche), ['stile', 'scartata']);
@@ -216,17 +229,7 @@ test('a load a closed tab left for another card of this browser reaches that car
   const giornale = JSON.stringify({ ['dispositivo|' + NOME]: { nome: NOME, celle: { E18: '77' } } });
   const page = await apriSchede(sito, {
     storage: { ts_giornale: giornale, ts_file_scheda: '"Nuova.xlsx"' },
-    init: [`(${(b64) => {
-      if (sessionStorage.getItem('__seminata')) return;
-      sessionStorage.setItem('__seminata', '1');
-      const r = indexedDB.open('tarvela', 1);
-      r.onupgradeneeded = () => r.result.createObjectStore('kv');
-      r.onsuccess = () => {
-        const t = r.result.transaction('kv', 'readwrite');
-        t.objectStore('kv').put(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0)).buffer, 'copia:Nuova.xlsx');
-        t.objectStore('kv').put(['Nuova.xlsx'], 'schede');
-      };
-    }})(${JSON.stringify(fixture('one-week.xlsx').toString('base64'))})`],
+    init: [seminaKv({ 'copia:Nuova.xlsx': bytesDi(fixture('one-week.xlsx')), schede: ['Nuova.xlsx'] })],
   });
   assert.equal(await page.evaluate(() => nomeScheda()), 'Nuova.xlsx');
   assert.deepEqual(await leggiKv(page, 'mod:' + NOME), { E18: '77' });
