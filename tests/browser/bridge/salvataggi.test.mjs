@@ -105,7 +105,7 @@ test('a late save for a card no longer shown is set aside for its own card and a
       t.objectStore('kv').put(true, 'vecchio_aspetto:Altra.xlsx');
       t.oncomplete = ok;
     });
-    localStorage.setItem('ts_file_scheda', JSON.stringify('Altra.xlsx'));
+    scegliNome('Altra.xlsx');
     caricaScheda();
   }, [...fixture('simple.xlsx')]);
   await scriviInStilaro(page, 'E621', '999');

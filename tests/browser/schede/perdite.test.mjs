@@ -196,7 +196,9 @@ test('keys typed in the engine while the next card is read stay with the card th
   });
   const cambio = page.evaluate((n) => apriScheda(n), NOME);
   await page.waitForFunction(() => window.__via);
-  await page.evaluate(() => stilaro.foglio_vai('E18'));
+  assert.equal(await page.evaluate(() => inStilaro(document.activeElement)), false, 'the covered sheet has no keyboard');
+  // Keys that reach it all the same (the member clicked back into it) are kept for their card.
+  await page.evaluate(() => { stilaro.foglio_vai('E18'); stil.campo.focus(); });
   await page.keyboard.type('84');
   await page.keyboard.press('Enter');
   await page.evaluate(() => window.__via());
