@@ -73,6 +73,8 @@ export const TROVATI = [
   {
     seme: 50193,
     cosa: 'an engine value written into the linked file, then the file saved over by another program that had read it before',
+    finestra: true,
+    aperto: 'timing: the other program read the file before the page wrote there; when the card is shown the page sets its version aside on seeing the change, but a linked card not shown keeps it only in its reserve copy, which the next reading of the file replaces',
     comandi: [['Annulla', 0], ['Vista', 0], ['CambiaScheda'], ['ScriviStilaro', 0, 13, '259', 'subito'], ['AggiungiScheda'], ['Collega', true],
       ['FileFuori', 9, '774'], ['Chiudi', 0, false], ['SecondoDispositivo', 0, '476'], ['AltroDispositivo', 12, '151']],
   },

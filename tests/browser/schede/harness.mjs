@@ -114,8 +114,16 @@ export async function fileSuDisco(page, nome, bytes) {
 export async function leggiDisco(page, nome) {
   const b64 = await page.evaluate(async (n) => {
     const dir = await navigator.storage.getDirectory();
-    const f = await (await dir.getFileHandle(n)).getFile();
-    const b = new Uint8Array(await f.arrayBuffer());
+    // A read that meets the page's own write as it replaces the file finds nothing for a moment.
+    let b = null;
+    for (let i = 0; !b; i++) {
+      try {
+        b = new Uint8Array(await (await (await dir.getFileHandle(n)).getFile()).arrayBuffer());
+      } catch (e) {
+        if (e.name !== 'NotFoundError' || i === 50) throw e;
+        await new Promise((r) => setTimeout(r, 20));
+      }
+    }
     let s = '';
     for (let i = 0; i < b.length; i += 0x8000) s += String.fromCharCode(...b.subarray(i, i + 0x8000));
     return btoa(s);
