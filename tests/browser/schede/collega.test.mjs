@@ -29,11 +29,14 @@ async function primaVuota(page) {
 // is read once that write is done, which the old look set aside tells. With several versions set
 // aside, the one whose description holds `quale` is chosen from the list.
 async function comEraPrima(page, quale) {
+  const prima = await page.evaluate(() => Date.now());
   await page.click('#skBottoni button:has-text("Com\'era prima")');
   if (quale) await page.click(`#skBak li:has-text("${quale}") button`);
-  await page.evaluate(async (n) => {
-    while ((await kvLeggi('bak:dispositivo|' + n))?.[0]?.perche !== 'stile') await new Promise((r) => setTimeout(r, 20));
-  }, NOME);
+  // Done when the version put back has had its new look, set aside after it.
+  await page.evaluate(async ([n, t]) => {
+    const fatto = (b) => b && b.perche === 'stile' && b.quando >= t;
+    while (!fatto((await kvLeggi('bak:dispositivo|' + n))?.[0])) await new Promise((r) => setTimeout(r, 20));
+  }, [NOME, prima]);
   await caricata(page);
 }
 
