@@ -7,7 +7,7 @@ import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { chromium } from 'playwright-core';
 import { startServer } from '../lib/serve.mjs';
-import { FINTI_FILE } from '../schede/harness.mjs';
+import { FINTI_FILE, fileSuDisco } from '../schede/harness.mjs';
 import { CHIAVE, PROGETTO, collega as collegaCloud, conCloud, creaFinto, sessione } from '../cloud/finto-cloud.mjs';
 
 const qui = dirname(fileURLToPath(import.meta.url));
@@ -269,13 +269,7 @@ export async function scriviFileFuori(mondo, nome, bytes) {
   const page = await mondo.context.newPage();
   try {
     await page.goto(mondo.banco.base + 'altro-programma', { waitUntil: 'domcontentloaded' });
-    await page.evaluate(async ([n, b64]) => {
-      const dir = await navigator.storage.getDirectory();
-      const h = await dir.getFileHandle(n, { create: true });
-      const w = await h.createWritable();
-      await w.write(Uint8Array.from(atob(b64), (c) => c.charCodeAt(0)));
-      await w.close();
-    }, [nome, Buffer.from(bytes).toString('base64')]);
+    await fileSuDisco(page, nome, bytes);
   } finally {
     await page.close();
   }
